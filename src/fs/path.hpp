@@ -1,0 +1,65 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "tavo/build_config.hpp"
+
+namespace tavo::fs {
+
+// Which grammar a path's text follows. The Windows grammar is plain text code and is tested in both builds.
+enum class Style { windows, posix };
+inline constexpr Style native_style = build_config::windows ? Style::windows : Style::posix;
+
+// A wide-character file-system path. It is only text: the operations below and in path_forms.hpp
+// give it meaning.
+class Path {
+ public:
+  Path() = default;
+  Path(std::wstring text) : text_(std::move(text)) {}  // NOLINT: paths are made from text everywhere
+  Path(const wchar_t* text) : text_(text) {}           // NOLINT
+
+  const std::wstring& text() const noexcept { return text_; }
+  bool empty() const noexcept { return text_.empty(); }
+
+  // Appends text to the last element, without a separator (the staging folder's name is made so).
+  Path& operator+=(std::wstring_view suffix) {
+    text_.append(suffix);
+    return *this;
+  }
+  friend Path operator+(Path base, std::wstring_view suffix) { return base += suffix; }
+  friend bool operator==(const Path& a, const Path& b) noexcept { return a.text_ == b.text_; }
+  friend bool operator!=(const Path& a, const Path& b) noexcept { return a.text_ != b.text_; }
+
+ private:
+  std::wstring text_;
+};
+
+// Where the parts of a path's text begin and end.
+struct PathParts {
+  std::size_t root_name_end = 0;       // [0, root_name_end) is the root name ("D:", "\\server", "\\?")
+  std::size_t root_directory_end = 0;  // [root_name_end, root_directory_end) are the root's separators
+};
+
+bool is_separator(wchar_t c, Style style = native_style) noexcept;
+wchar_t preferred_separator(Style style = native_style) noexcept;
+PathParts split_root(std::wstring_view text, Style style = native_style) noexcept;
+bool is_absolute(std::wstring_view text, Style style = native_style) noexcept;
+
+// base joined with rel: one separator between them where needed, rel taken as written.
+Path join(const Path& base, std::wstring_view rel, Style style = native_style);
+
+// Everything before the last element, without the separators in front of it; a root directory stays.
+Path parent(const Path& path, Style style = native_style);
+
+// The lexical normal form: separators unified, "." and "x/.." removed, trailing separator kept.
+Path lexically_normal(const Path& path, Style style = native_style);
+
+// The path without separators at its end; a root stays a root ("D:\" and "/" are unchanged).
+Path without_trailing_separators(const Path& path, Style style = native_style);
+
+// The extended-length text for an absolute path in normal form: "\\?\D:\a", "\\?\UNC\server\share".
+// In the POSIX grammar there is no such prefix and the text is returned unchanged.
+std::wstring long_path_text(std::wstring_view absolute_normal, Style style = native_style);
+
+}  // namespace tavo::fs

@@ -1,0 +1,31 @@
+#include <windows.h>
+
+#include <vector>
+
+#include "common/setup_error.hpp"
+#include "fs/filesystem_error.hpp"
+#include "fs/path_forms.hpp"
+
+namespace tavo::fs {
+
+Path executable_directory() {
+  constexpr DWORD kSize = 32768;
+  std::vector<wchar_t> buffer(kSize, L'\0');
+  const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), kSize);
+  if (length == 0 || length >= kSize) throw SetupError("Executable path unavailable");
+  return parent(Path(std::wstring(buffer.data(), length)));
+}
+
+Path absolute(const Path& path) {
+  if (path.empty()) return path;
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = ::GetFullPathNameW(path.text().c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
+                                            nullptr);
+    if (length == 0) throw FileSystemError("absolute", last_system_error(), path);
+    if (length < buffer.size()) return Path(std::wstring(buffer.data(), length));
+    buffer.resize(length);  // the call reported the size it needs, terminator included
+  }
+}
+
+}  // namespace tavo::fs

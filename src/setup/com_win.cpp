@@ -1,0 +1,12 @@
+#include <windows.h>
+#include <objbase.h>
+
+#include "setup/desktop.hpp"
+
+namespace tavo::setup {
+
+long initialize_com() { return ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+
+void uninitialize_com() { ::CoUninitialize(); }
+
+}  // namespace tavo::setup

@@ -1,0 +1,94 @@
+#include "setup/setup_flow.hpp"
+
+#include <exception>
+
+#include "common/setup_error.hpp"
+#include "fs/path_forms.hpp"
+#include "setup/command_line.hpp"
+#include "setup/messages.hpp"
+
+namespace tavo::setup {
+namespace {
+
+// Pairs CoInitializeEx with CoUninitialize on every way out of the guarded region.
+class ComApartment {
+ public:
+  explicit ComApartment(const SetupOperations& operations)
+      : operations_(operations), result_(operations.initialize_com()) {}
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  ~ComApartment() {
+    if (result_ >= 0) operations_.uninitialize_com();
+  }
+
+ private:
+  const SetupOperations& operations_;
+  long result_;
+};
+
+struct Folders {
+  fs::Path source_dir;
+  fs::Path target_dir;
+};
+
+Folders settle_folders(const SetupOperations& operations, const fs::Path& exe_dir, const CommandLine& command_line) {
+  Folders folders;
+  folders.source_dir = fs::join(exe_dir, kSourceFolderName);
+  if (!operations.has_original_software(folders.source_dir)) throw SetupError("Bundled original software missing");
+
+  folders.target_dir = fs::Path(command_line.target);
+  if (folders.target_dir.empty()) {
+    const std::optional<fs::Path> documents = operations.documents_folder();
+    if (!documents) throw SetupError("Documents folder unavailable");
+    folders.target_dir = fs::join(*documents, kDefaultTargetName);
+  }
+
+  folders.source_dir = fs::absolute_normal_form(folders.source_dir);
+  // A trailing separator would put the staging folder ("<target>.vorbereitung-<pid>") inside the target.
+  folders.target_dir = fs::without_trailing_separators(fs::absolute_normal_form(folders.target_dir));
+  return folders;
+}
+
+}  // namespace
+
+int run_setup(const SetupOperations& operations) {
+  fs::Path exe_dir;
+  try {
+    exe_dir = operations.executable_directory();
+  } catch (const std::exception&) {
+    return 1;  // before the command line: there is no known place for the result file
+  }
+
+  const std::optional<CommandLine> command_line = scan_command_line(operations.command_line_arguments());
+  if (!command_line) return 2;
+  const bool prepare_only = command_line->prepare_only;
+  const fs::Path result_file = fs::join(exe_dir, kResultFileName);
+
+  ComApartment com(operations);
+  try {
+    const Folders folders = settle_folders(operations, exe_dir, *command_line);
+    const std::wstring& target = folders.target_dir.text();
+
+    if (!prepare_only &&
+        operations.show_message_box(confirmation_text(target), kConfirmationTitle, kConfirmationType) != kIdOk) {
+      return 2;
+    }
+
+    operations.prepare_installation(exe_dir, folders.source_dir, folders.target_dir);
+
+    if (!prepare_only) {
+      const std::uint32_t final_status = operations.ensure_driver_binding(folders.target_dir);
+      const std::wstring& text = final_status == 0 ? kBindingReadyText : kBindingMissingText;
+      operations.show_message_box(text + L"\n\n" + target, kTitle, kCompletionType);
+    }
+
+    operations.write_result_file(result_file, kSuccessReport);
+    return 0;
+  } catch (const std::exception& failure) {
+    operations.write_result_file(result_file, failure_report(failure.what()));
+    if (!prepare_only) operations.show_message_box(kFailureText, kTitle, kFailureType);
+    return 1;
+  }
+}
+
+}  // namespace tavo::setup

@@ -1,0 +1,11 @@
+# The shipped driver DLL builds: a build configured without overrides must accept exactly these.
+include(${SOURCE_DIR}/cmake/DriverDigests.cmake)
+set(expected_original "d3a41b9397da02fa6cef82a6c33f4f627ceb6171ccd8b94e44ffec79aaf08b95")
+set(expected_patched "f46ade80ab6736bab184f811eda92d5416bd7a0dd173299ec68fb6f76420bdd5")
+if(NOT TAVO_DEFAULT_ORIGINAL_DRIVER_DLL_SHA256 STREQUAL expected_original)
+  message(FATAL_ERROR "original driver DLL default is ${TAVO_DEFAULT_ORIGINAL_DRIVER_DLL_SHA256}")
+endif()
+if(NOT TAVO_DEFAULT_PATCHED_DRIVER_DLL_SHA256 STREQUAL expected_patched)
+  message(FATAL_ERROR "patched driver DLL default is ${TAVO_DEFAULT_PATCHED_DRIVER_DLL_SHA256}")
+endif()
+message(STATUS "driver DLL digest defaults are the shipped builds'")
