@@ -1,0 +1,18 @@
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "install/process_info.hpp"
+
+namespace tavo::install {
+
+std::uint32_t current_process_id() noexcept { return static_cast<std::uint32_t>(::getpid()); }
+
+void sleep_milliseconds(unsigned milliseconds) noexcept {
+  timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (::nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
+  }
+}
+
+}  // namespace tavo::install

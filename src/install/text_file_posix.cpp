@@ -1,0 +1,16 @@
+#include <cstdio>
+
+#include "common/utf8.hpp"
+#include "install/text_file.hpp"
+
+namespace tavo::install {
+
+std::FILE* open_text_file(const fs::Path& path, bool write) noexcept {
+  try {
+    return std::fopen(utf8_from_wide(path.text()).c_str(), write ? "we" : "re");
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+}  // namespace tavo::install
