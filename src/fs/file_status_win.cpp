@@ -1,0 +1,71 @@
+#include <windows.h>
+
+#include <string>
+
+#include "common/win_handles.hpp"
+#include "fs/file_status.hpp"
+#include "fs/filesystem_error.hpp"
+
+namespace tavo::fs {
+namespace {
+
+bool has_embedded_nul(const Path& path) { return path.text().find(L'\0') != std::wstring::npos; }
+
+FileType type_from_attributes(DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FileType::directory;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return FileType::other;
+  return FileType::regular;
+}
+
+// A reparse point (symbolic link, junction) is opened, which resolves it, and its target's attributes read.
+FileType status_through_link(const Path& path) {
+  win::UniqueHandle handle(::CreateFileW(path.text().c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle) {
+    const int code = last_system_error();
+    if (is_not_found_error(code)) return FileType::not_found;
+    throw FileSystemError("status", code, path);
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(handle.get(), &info)) throw FileSystemError("status", last_system_error(), path);
+  return type_from_attributes(info.dwFileAttributes);
+}
+
+}  // namespace
+
+bool is_not_found_error(int code) noexcept {
+  switch (static_cast<DWORD>(code)) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return true;
+    default:
+      return false;
+  }
+}
+
+FileType status(const Path& path) {
+  if (has_embedded_nul(path)) return FileType::not_found;
+  const DWORD attributes = ::GetFileAttributesW(path.text().c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const int code = last_system_error();
+    if (is_not_found_error(code)) return FileType::not_found;
+    throw FileSystemError("status", code, path);
+  }
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return status_through_link(path);
+  return type_from_attributes(attributes);
+}
+
+bool exists(const Path& path) {
+  if (has_embedded_nul(path)) return false;
+  // GetFileAttributesW reports a link itself, not its target.
+  if (::GetFileAttributesW(path.text().c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  const int code = last_system_error();
+  if (is_not_found_error(code)) return false;
+  throw FileSystemError("exists", code, path);
+}
+
+}  // namespace tavo::fs
