@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "setup/command_line.hpp"
+
+namespace tavo::setup {
+namespace {
+
+using Args = std::vector<std::wstring>;
+
+TEST(CommandLine, RefusesWhatItDoesNotKnow) {
+  const Args refused[] = {
+      {L"--target"},
+      {L"--source"},
+      {L"--prepare-only", L"--target"},
+      {L"--Prepare-Only"},
+      {L"--target=D:\\x"},
+      {L"-t", L"D:\\x"},
+      {L"--help"},
+      {L"/?"},
+      {L""},
+      {L"--target", L"D:\\x", L"extra"},
+  };
+  for (const Args& args : refused) {
+    EXPECT_FALSE(scan_command_line(args).has_value()) << testing::PrintToString(args.size()) << " arguments";
+  }
+}
+
+struct Accepted {
+  Args args;
+  bool prepare_only;
+  std::wstring target;
+};
+
+TEST(CommandLine, AcceptsOptionsAndTheirValues) {
+  const Accepted cases[] = {
+      {{}, false, L""},
+      {{L"--prepare-only"}, true, L""},
+      {{L"--prepare-only", L"--prepare-only"}, true, L""},
+      {{L"--target", L"D:\\Ziel"}, false, L"D:\\Ziel"},
+      {{L"--target", L"D:\\Erst", L"--target", L"E:\\Dann"}, false, L"E:\\Dann"},
+      {{L"--target", L"D:\\Erst", L"--target", L""}, false, L""},
+      {{L"--target", L"--prepare-only"}, false, L"--prepare-only"},
+      {{L"--source", L"--target"}, false, L""},
+      {{L"--source", L"X:\\anders", L"--prepare-only", L"--target", L"Ziel"}, true, L"Ziel"},
+      {{L"--target", L"C:\\Users\\J\u00fcrgen Wei\u00df\\Documents\\TAVO"}, false,
+       L"C:\\Users\\J\u00fcrgen Wei\u00df\\Documents\\TAVO"},
+  };
+  for (const Accepted& c : cases) {
+    const auto scanned = scan_command_line(c.args);
+    ASSERT_TRUE(scanned.has_value()) << c.args.size() << " arguments";
+    EXPECT_EQ(scanned->prepare_only, c.prepare_only);
+    EXPECT_EQ(scanned->target, c.target);
+  }
+}
+
+}  // namespace
+}  // namespace tavo::setup

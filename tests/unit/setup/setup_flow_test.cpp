@@ -1,0 +1,265 @@
+// The whole flow through its seam: which boxes appear with which text, what the result file gets, the exit status.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "common/setup_error.hpp"
+#include "fs/filesystem_error.hpp"
+#include "fs/path_forms.hpp"
+#include "setup/messages.hpp"
+#include "setup/setup_flow.hpp"
+#include "support/test_support.hpp"
+
+namespace tavo::setup {
+namespace {
+
+struct Box {
+  std::wstring text;
+  std::wstring title;
+  unsigned type;
+};
+
+// Stands in for the desktop and the later operations, and records what the flow asked of them.
+struct FakeSystem {
+  fs::Path exe_dir;
+  std::vector<std::wstring> arguments;
+  long com_result = 0;
+  std::optional<fs::Path> documents;
+  bool original_software = true;
+  int confirmation_answer = kIdOk;
+  std::function<void()> prepare_failure;
+  std::function<std::uint32_t()> binding = [] { return 0u; };
+
+  int com_initialized = 0;
+  int com_released = 0;
+  int documents_asked = 0;
+  std::vector<Box> boxes;
+  std::vector<fs::Path> prepared;  // exe_dir, source_dir, target_dir
+  std::vector<fs::Path> bound;
+  std::optional<std::string> result;
+  fs::Path result_path;
+  std::vector<std::string> events;
+
+  SetupOperations operations() {
+    SetupOperations o;
+    o.executable_directory = [this] { return exe_dir; };
+    o.command_line_arguments = [this] { return arguments; };
+    o.initialize_com = [this] {
+      ++com_initialized;
+      events.push_back("com");
+      return com_result;
+    };
+    o.uninitialize_com = [this] {
+      ++com_released;
+      events.push_back("uncom");
+    };
+    o.documents_folder = [this] {
+      ++documents_asked;
+      return documents;
+    };
+    o.show_message_box = [this](const std::wstring& text, const std::wstring& title, unsigned type) {
+      boxes.push_back({text, title, type});
+      events.push_back("box");
+      return type == kConfirmationType ? confirmation_answer : kIdOk;
+    };
+    o.has_original_software = [this](const fs::Path&) { return original_software; };
+    o.prepare_installation = [this](const fs::Path& e, const fs::Path& s, const fs::Path& t) {
+      prepared = {e, s, t};
+      events.push_back("prepare");
+      if (prepare_failure) prepare_failure();
+    };
+    o.ensure_driver_binding = [this](const fs::Path& t) {
+      bound.push_back(t);
+      events.push_back("bind");
+      return binding();
+    };
+    o.write_result_file = [this](const fs::Path& file, const std::string& content) {
+      result_path = file;
+      result = content;
+      events.push_back("result");
+    };
+    return o;
+  }
+
+  int run() { return run_setup(operations()); }
+};
+
+class SetupFlow : public ::testing::Test {
+ protected:
+  SetupFlow() {
+    system.exe_dir = package.path();
+    system.documents = documents.path();
+  }
+
+  fs::Path default_target() const {
+    return fs::absolute_normal_form(fs::join(documents.path(), L"Tessaroll TAVO-x64"));
+  }
+
+  test::TempDir package{L" Paket"};
+  test::TempDir documents{L" J\u00fcrgen Wei\u00df"};
+  FakeSystem system;
+};
+
+TEST_F(SetupFlow, RefusedCommandLineEndsSilentlyWithStatus2) {
+  system.arguments = {L"--target"};
+  EXPECT_EQ(system.run(), 2);
+  EXPECT_EQ(system.com_initialized, 0);
+  EXPECT_TRUE(system.boxes.empty());
+  EXPECT_FALSE(system.result.has_value());
+}
+
+TEST_F(SetupFlow, PrepareOnlyShowsNoBoxAndSkipsTheDeviceCheck) {
+  system.arguments = {L"--prepare-only"};
+  EXPECT_EQ(system.run(), 0);
+  EXPECT_TRUE(system.boxes.empty());
+  EXPECT_TRUE(system.bound.empty());
+  EXPECT_EQ(system.result, kSuccessReport);
+  EXPECT_EQ(system.result_path, fs::join(package.path(), L"Setup-Ergebnis.txt"));
+  ASSERT_EQ(system.prepared.size(), 3u);
+  EXPECT_EQ(system.prepared[0], package.path());
+  EXPECT_EQ(system.prepared[1], fs::absolute_normal_form(fs::join(package.path(), L"Originalsoftware")));
+  EXPECT_EQ(system.prepared[2], default_target());
+  EXPECT_EQ(system.events, (std::vector<std::string>{"com", "prepare", "result", "uncom"}));
+}
+
+TEST_F(SetupFlow, ConfirmedRunReportsTheBindingInTheCompletionBox) {
+  struct Case {
+    std::uint32_t status;
+    const std::wstring* text;
+  };
+  for (const Case c : {Case{0, &kBindingReadyText}, Case{3, &kBindingMissingText}, Case{5, &kBindingMissingText}}) {
+    FakeSystem run = system;
+    run.binding = [&c] { return c.status; };
+    EXPECT_EQ(run.run(), 0);
+    const std::wstring target = default_target().text();
+    ASSERT_EQ(run.boxes.size(), 2u);
+    EXPECT_EQ(run.boxes[0].title, L"TAVO Windows 10 x64 \u2013 Setup");
+    EXPECT_EQ(run.boxes[0].type, 0x41u);
+    EXPECT_EQ(run.boxes[0].text, L"TAVO-Editor und USB-Bruecke werden eingerichtet.\n\nZielordner:\n" + target +
+                                     L"\n\nDie Originalsoftware ist im Paket enthalten. Eine vorhandene Installation "
+                                     L"wird nicht ueberschrieben. Fortfahren?");
+    EXPECT_EQ(run.boxes[1].title, L"TAVO x64");
+    EXPECT_EQ(run.boxes[1].type, 0x40u);
+    EXPECT_EQ(run.boxes[1].text, *c.text + L"\n\n" + target);
+    EXPECT_EQ(run.bound, std::vector<fs::Path>{default_target()});
+    // The result file is written only after the completion box has been closed.
+    EXPECT_EQ(run.events, (std::vector<std::string>{"com", "box", "prepare", "bind", "box", "result", "uncom"}));
+    EXPECT_EQ(run.result, kSuccessReport);
+  }
+}
+
+TEST_F(SetupFlow, CancelledConfirmationEndsWithStatus2AndNoResultFile) {
+  for (int answer : {kIdCancel, 0, 7}) {
+    FakeSystem run = system;
+    run.confirmation_answer = answer;
+    EXPECT_EQ(run.run(), 2);
+    EXPECT_TRUE(run.prepared.empty());
+    EXPECT_FALSE(run.result.has_value());
+    EXPECT_EQ(run.com_released, 1);
+  }
+}
+
+TEST_F(SetupFlow, FailureIsReportedInTheResultFileBeforeTheFailureBox) {
+  system.prepare_failure = [] { throw SetupError("Payload checksum mismatch"); };
+  EXPECT_EQ(system.run(), 1);
+  EXPECT_EQ(system.result, "ERROR\nPayload checksum mismatch\n");
+  ASSERT_EQ(system.boxes.size(), 2u);
+  EXPECT_EQ(system.boxes[1].title, L"TAVO x64");
+  EXPECT_EQ(system.boxes[1].type, 0x10u);
+  EXPECT_EQ(system.boxes[1].text, kFailureText);
+  EXPECT_EQ(system.events, (std::vector<std::string>{"com", "box", "prepare", "result", "box", "uncom"}));
+}
+
+TEST_F(SetupFlow, FileSystemErrorsAndDeviceCheckFailuresTakeTheFailurePath) {
+  FakeSystem fs_failure = system;
+  fs_failure.arguments = {L"--prepare-only"};
+  const fs::Path staging = fs::join(package.path(), L"a");
+  const fs::Path target = fs::join(package.path(), L"b");
+  fs_failure.prepare_failure = [&] { throw fs::FileSystemError("Cannot finalize installation", 5, staging, target); };
+  EXPECT_EQ(fs_failure.run(), 1);
+  EXPECT_EQ(fs_failure.result, "ERROR\n" + std::string(fs::FileSystemError("Cannot finalize installation", 5, staging,
+                                                                           target).what()) + "\n");
+  EXPECT_TRUE(fs_failure.boxes.empty());
+
+  FakeSystem device_failure = system;
+  device_failure.binding = []() -> std::uint32_t { throw SetupError("Cannot start device helper"); };
+  EXPECT_EQ(device_failure.run(), 1);
+  EXPECT_EQ(device_failure.result, "ERROR\nCannot start device helper\n");
+  EXPECT_EQ(device_failure.boxes.back().text, kFailureText);
+}
+
+TEST_F(SetupFlow, MissingOriginalSoftwareIsReportedBeforeTheDocumentsFolderIsAsked) {
+  system.original_software = false;
+  system.documents.reset();
+  EXPECT_EQ(system.run(), 1);
+  EXPECT_EQ(system.result, "ERROR\nBundled original software missing\n");
+  EXPECT_EQ(system.documents_asked, 0);
+  ASSERT_EQ(system.boxes.size(), 1u);  // no confirmation, only the failure box
+  EXPECT_EQ(system.boxes[0].type, 0x10u);
+}
+
+TEST_F(SetupFlow, DocumentsFolderIsAskedOnlyWithoutATarget) {
+  FakeSystem without = system;
+  without.documents.reset();
+  without.arguments = {L"--prepare-only"};
+  EXPECT_EQ(without.run(), 1);
+  EXPECT_EQ(without.result, "ERROR\nDocuments folder unavailable\n");
+
+  FakeSystem empty_value = system;
+  empty_value.documents.reset();
+  empty_value.arguments = {L"--prepare-only", L"--target", L""};
+  EXPECT_EQ(empty_value.run(), 1);
+  EXPECT_EQ(empty_value.result, "ERROR\nDocuments folder unavailable\n");
+
+  FakeSystem with_target = system;
+  with_target.documents.reset();
+  with_target.arguments = {L"--prepare-only", L"--target", fs::join(package.path(), L"Ziel").text()};
+  EXPECT_EQ(with_target.run(), 0);
+  EXPECT_EQ(with_target.documents_asked, 0);
+}
+
+TEST_F(SetupFlow, TargetIsSettledAbsoluteNormalAndWithoutTrailingSeparators) {
+  const std::wstring sep(1, fs::preferred_separator());
+  struct Case {
+    std::wstring given;
+    fs::Path expected;
+  };
+  const Case cases[] = {
+      {L"Ziel", fs::absolute_normal_form(L"Ziel")},
+      {L"--prepare-only", fs::absolute_normal_form(L"--prepare-only")},
+      {fs::join(package.path(), L"a/./b/../Ziel").text() + sep + sep, fs::join(package.path(), L"a" + sep + L"Ziel")},
+  };
+  for (const Case& c : cases) {
+    FakeSystem run = system;
+    run.arguments = {L"--target", c.given, L"--source", L"anderswo", L"--prepare-only"};
+    EXPECT_EQ(run.run(), 0);
+    ASSERT_EQ(run.prepared.size(), 3u);
+    EXPECT_EQ(run.prepared[2], fs::lexically_normal(c.expected));
+    EXPECT_EQ(run.prepared[1], fs::absolute_normal_form(fs::join(package.path(), L"Originalsoftware")));
+  }
+}
+
+TEST_F(SetupFlow, ComIsReleasedOnlyWhenItWasInitialised) {
+  system.com_result = -2147417850;  // RPC_E_CHANGED_MODE
+  EXPECT_EQ(system.run(), 0);
+  EXPECT_EQ(system.com_initialized, 1);
+  EXPECT_EQ(system.com_released, 0);
+
+  FakeSystem failing = system;
+  failing.com_result = 1;  // S_FALSE: already initialised, still to be released
+  failing.prepare_failure = [] { throw std::runtime_error("boom"); };
+  EXPECT_EQ(failing.run(), 1);
+  EXPECT_EQ(failing.com_released, 1);
+}
+
+TEST_F(SetupFlow, UnknownExecutablePathEndsWithoutResultFile) {
+  FakeSystem run = system;
+  SetupOperations operations = run.operations();
+  operations.executable_directory = []() -> fs::Path { throw SetupError("Executable path unavailable"); };
+  EXPECT_EQ(run_setup(operations), 1);
+  EXPECT_FALSE(run.result.has_value());
+  EXPECT_EQ(run.com_initialized, 0);
+}
+
+}  // namespace
+}  // namespace tavo::setup
