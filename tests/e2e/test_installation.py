@@ -1,0 +1,237 @@
+"""Whole --prepare-only runs of the real program on a complete package: the finished layout, the settings, the
+marker, and every refusal leaving the disk as it was."""
+
+import os
+import shutil
+import subprocess
+import unittest
+from pathlib import Path
+
+from tavo_e2e import (EOL, MARKER, OK_REPORT, PATCHED_DLL, TEMPLATE, WINDOWS, TempFolderTest, main, make_package,
+                      native_text, run_setup, sha256, snapshot, software_files, wine_documents, winpath, write_manifest)
+
+SETTINGS = [("FileBrowser", "LastPath", "Presets"), ("ReferenceResolver", "All files_Paths", "Tavo"),
+            ("StaticPath", "TavoBackups", "Backups"), ("StaticPath", "TavoPresets", "Presets"),
+            ("StaticPath", "TavoOS", "Tavo/OS"), ("StaticPath", "Tavo", "Tavo")]
+
+
+def parse_ini(data: bytes) -> dict:
+    sections, current = {}, None
+    for line in data.decode("utf-8").splitlines():
+        if line.startswith("[") and line.endswith("]"):
+            current = sections.setdefault(line[1:-1], {})
+        elif "=" in line and current is not None:
+            key, value = line.split("=", 1)
+            current[key] = value
+    return sections
+
+
+class Installation(TempFolderTest):
+    def install(self, package, target, *extra, cwd=None):
+        return run_setup(package, "--prepare-only", "--target", winpath(target), *extra, cwd=cwd, env=self.env)
+
+    def assert_ok(self, run, package):
+        self.assertEqual(run.returncode, 0, (run.stdout, run.stderr, package.result()))
+        self.assertEqual(package.result(), OK_REPORT)
+
+    def assert_refused(self, run, package, message: bytes):
+        self.assertEqual(run.returncode, 1, run.stderr)
+        self.assertEqual(package.result(), b"ERROR" + EOL + message + EOL)
+
+    def assert_installation(self, package, target: Path, presets=True):
+        """The finished layout, row by row, against the package it came from."""
+        files = software_files(120, presets)
+        expected = {}
+        for rel, data in files.items():
+            expected[rel] = data
+        expected["App/Bin/TavoDrv.dll"] = PATCHED_DLL
+        expected["App/Bin/tusbshim.dll"] = (package.payload / "tusbshim.dll").read_bytes()
+        for name in ["device_binding.exe"]:
+            expected["Treiber/" + name] = (package.payload / name).read_bytes()
+        for name in ["TAVO-starten.exe", "TAVO-Treiber-installieren.exe", "TAVO-Treiber-entfernen.exe"]:
+            expected[name] = (package.payload / name).read_bytes()
+        expected["Anleitung.txt"] = (package.root / "Anleitung.txt").read_bytes()
+        expected["TAVO-x64-installation.txt"] = MARKER
+        del expected["App/Bin/tset.ini"]
+
+        actual_files = {}
+        actual_dirs = set()
+        for dirpath, dirnames, filenames in os.walk(target):
+            for name in dirnames:
+                actual_dirs.add((Path(dirpath) / name).relative_to(target).as_posix())
+            for name in filenames:
+                path = Path(dirpath) / name
+                actual_files[path.relative_to(target).as_posix()] = path.read_bytes()
+        settings = actual_files.pop("App/Bin/tset.ini")
+        self.assertEqual(sorted(actual_files), sorted(expected))
+        for rel, data in expected.items():
+            self.assertEqual(actual_files[rel], data, rel)
+        for folder in ["App", "App/Bin", "Tavo", "Tavo/OS", "Presets", "Treiber", "Backups", "Logs"]:
+            self.assertIn(folder, actual_dirs)
+
+        ini = parse_ini(settings)
+        for section, key, folder in SETTINGS:
+            self.assertEqual(ini[section][key], native_text(target) + "/" + folder + "/", (section, key))
+        # Everything else of the template stays as it was.
+        self.assertEqual(ini["FileBrowser"]["SortOrder"], "Name")
+        self.assertEqual(ini["MIDI"]["Device"], "TAVO USB")
+        self.assertTrue(settings.startswith(b"; TAVO editor settings\r\n[FileBrowser]\r\n"))
+
+    def staging_leftovers(self, target: Path):
+        return sorted(p.name for p in target.parent.iterdir() if ".vorbereitung-" in p.name)
+
+    def test_installs_completely_and_a_second_run_changes_nothing(self):
+        package = make_package(self.tmp)
+        target = self.tmp / "Benutzer" / "Jürgen Weiß" / "Dokumente" / "Tessaroll TAVO-x64"
+        before = snapshot(package.root)
+
+        self.assert_ok(self.install(package, target), package)
+        self.assert_installation(package, target)
+        self.assertEqual(self.staging_leftovers(target), [])
+        package.result_file.unlink()
+        self.assertEqual(snapshot(package.root), before)
+
+        installed = snapshot(target)
+        self.assert_ok(self.install(package, target), package)
+        self.assertEqual(snapshot(target), installed)
+        package.result_file.unlink()
+        self.assertEqual(snapshot(package.root), before)
+
+    def test_source_without_presets_gets_an_empty_presets_folder(self):
+        package = make_package(self.tmp, presets=False)
+        target = self.tmp / "Ziel"
+        self.assert_ok(self.install(package, target), package)
+        self.assert_installation(package, target, presets=False)
+        self.assertEqual(list((target / "Presets").iterdir()), [])
+
+    def test_foreign_or_damaged_targets_are_refused_untouched(self):
+        package = make_package(self.tmp)
+        cases = {
+            "no marker": ({"Eigenes/brief.txt": b"mine"}, b"Destination exists and will not be overwritten"),
+            "empty marker": ({"TAVO-x64-installation.txt": b""}, b"Destination exists and will not be overwritten"),
+            "marker with trailing blank": ({"TAVO-x64-installation.txt": b"TAVO-WIN10-X64-1.0.0 \n"},
+                                           b"Destination exists and will not be overwritten"),
+            "lower-case marker": ({"TAVO-x64-installation.txt": b"tavo-win10-x64-1.0.0\n"},
+                                  b"Destination exists and will not be overwritten"),
+            "original driver DLL": ({"TAVO-x64-installation.txt": MARKER,
+                                     "App/Bin/TavoDrv.dll": (package.source / "App/Bin/TavoDrv.dll").read_bytes(),
+                                     "App/Bin/tusbshim.dll": (package.payload / "tusbshim.dll").read_bytes()},
+                                    b"Destination exists and will not be overwritten"),
+            "no driver DLL": ({"TAVO-x64-installation.txt": MARKER}, b"Cannot read input file"),
+        }
+        for name, (content, message) in cases.items():
+            with self.subTest(name):
+                target = self.tmp / "Ziele" / name
+                for rel, data in content.items():
+                    (target / rel).parent.mkdir(parents=True, exist_ok=True)
+                    (target / rel).write_bytes(data)
+                before = snapshot(target.parent)
+                self.assert_refused(self.install(package, target), package, message)
+                self.assertEqual(snapshot(target.parent), before)
+
+        file_target = self.tmp / "Ziele" / "eine Datei"
+        file_target.write_bytes(b"not a folder")
+        self.assert_refused(self.install(package, file_target), package,
+                            b"Destination exists and will not be overwritten")
+        self.assertEqual(file_target.read_bytes(), b"not a folder")
+
+    def test_a_failure_while_filling_leaves_only_the_staging_folder(self):
+        package = make_package(self.tmp)
+        # Seven valid lines, but one payload file is named twice and the remover is missing.
+        (package.payload / "TAVO-Treiber-entfernen.exe").unlink()
+        write_manifest(package.payload, ["TavoDrv.dll", "tusbshim.dll", "tset-template.ini", "device_binding.exe",
+                                         "TAVO-starten.exe", "TAVO-Treiber-installieren.exe", "tusbshim.dll"])
+        target = self.tmp / "neu" / "Ziel"
+        run = self.install(package, target)
+        self.assertEqual(run.returncode, 1, run.stderr)
+        report = package.result().split(EOL)
+        self.assertEqual(report[0], b"ERROR")
+        self.assertTrue(report[1].startswith(b"copy_file: "), report[1])
+        self.assertIn(b"TAVO-Treiber-entfernen.exe", report[1])
+        self.assertFalse(target.exists())
+        leftovers = self.staging_leftovers(target)
+        self.assertEqual(len(leftovers), 1)
+        self.assertTrue((target.parent / leftovers[0] / "TAVO-Treiber-installieren.exe").exists())
+        self.assertFalse((target.parent / leftovers[0] / "TAVO-x64-installation.txt").exists())
+
+    def test_links_in_the_source_trees_are_refused(self):
+        cases = [("App", "App", "Linked source folders are unsupported"),
+                 ("Tavo/OS", "Tavo/OS/Module", "Linked source files are unsupported"),
+                 ("Presets/Werk", "Presets/Werk", "Linked source files are unsupported")]
+        for i, (link_in, points_at, message) in enumerate(cases):
+            with self.subTest(link_in):
+                package = make_package(self.tmp / str(i))
+                real = self.tmp / str(i) / "woanders"
+                shutil.move(str(package.source / points_at), real)
+                os.symlink(real, package.source / points_at, target_is_directory=True)
+                before = snapshot(package.root)
+                target = self.tmp / str(i) / "Ziel"
+                self.assert_refused(self.install(package, target), package, message.encode())
+                self.assertFalse(target.exists())
+                package.result_file.unlink()
+                self.assertEqual(snapshot(package.root), before)
+
+    def test_linked_file_in_the_source_is_refused(self):
+        if WINDOWS:
+            self.skipTest("Wine reports a Linux symbolic link to a file as a plain file")
+        package = make_package(self.tmp)
+        os.symlink(package.source / "Tavo/Liesmich.txt", package.source / "Tavo/OS/verweis.txt")
+        self.assert_refused(self.install(package, self.tmp / "Ziel"), package, b"Linked source files are unsupported")
+
+    def test_paths_longer_than_260_characters_install(self):
+        package = make_package(self.tmp)
+        deep = "/".join(["Unterordner mit einem recht langen Namen"] * 6) + "/datei.bin"
+        files = software_files(120, True)
+        (package.source / "Tavo" / deep).parent.mkdir(parents=True)
+        (package.source / "Tavo" / deep).write_bytes(b"deep")
+        write_manifest(package.source, sorted(files) + ["Tavo/" + deep])
+        target = self.tmp / "Ziel"
+        self.assertGreater(len(winpath(target / "Tavo" / deep)), 260)
+        self.assert_ok(self.install(package, target), package)
+        self.assertEqual((target / "Tavo" / deep).read_bytes(), b"deep")
+
+    def test_relative_target_is_taken_against_the_current_directory(self):
+        package = make_package(self.tmp)
+        work = self.tmp / "Arbeitsordner"
+        work.mkdir()
+        run = run_setup(package, "--prepare-only", "--target", "Relativ", cwd=work, env=self.env)
+        self.assert_ok(run, package)
+        self.assertTrue((work / "Relativ" / "TAVO-x64-installation.txt").exists())
+
+    def test_default_target_is_in_the_documents_folder(self):
+        package = make_package(self.tmp)
+        if WINDOWS:
+            documents = wine_documents()
+            target = documents / "Tessaroll TAVO-x64"
+            if target.exists():
+                shutil.rmtree(target)
+            self.addCleanup(shutil.rmtree, target, True)
+        else:
+            documents = self.home / "Dokumente Jürgen"
+            (self.home / ".config").mkdir()
+            (self.home / ".config" / "user-dirs.dirs").write_text('XDG_DOCUMENTS_DIR="$HOME/Dokumente Jürgen"\n')
+            target = documents / "Tessaroll TAVO-x64"
+        run = run_setup(package, "--prepare-only", env=self.env)
+        self.assert_ok(run, package)
+        self.assertEqual((target / "TAVO-x64-installation.txt").read_bytes(), MARKER)
+
+    def test_program_at_a_drive_root(self):
+        if not WINDOWS:
+            self.skipTest("drive roots exist only in the Windows build")
+        package = make_package(self.tmp)
+        prefix = wine_documents().parents[3]
+        drive = prefix / "dosdevices" / "t:"
+        if drive.exists() or drive.is_symlink():
+            drive.unlink()
+        os.symlink(package.root, drive)
+        self.addCleanup(drive.unlink)
+        from tavo_e2e import WINE_RUN
+        run = subprocess.run([WINE_RUN, "T:\\TAVO-Setup.exe", "--prepare-only", "--target", "T:\\Ziel"],
+                             capture_output=True, env=self.env, timeout=600)
+        self.assertEqual(run.returncode, 0, (run.stderr, package.result()))
+        self.assertEqual(package.result(), OK_REPORT)
+        self.assertEqual((package.root / "Ziel" / "App/Bin/TavoDrv.dll").read_bytes(), PATCHED_DLL)
+
+
+if __name__ == "__main__":
+    main()
