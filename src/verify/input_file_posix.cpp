@@ -1,0 +1,35 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "common/utf8.hpp"
+#include "verify/input_file.hpp"
+
+namespace tavo::verify {
+
+void InputFileTraits::close(type handle) noexcept { ::close(static_cast<int>(handle)); }
+
+std::optional<InputFile> InputFile::open(const fs::Path& path) {
+  if (path.text().find(L'\0') != std::wstring::npos) return std::nullopt;
+  // O_NONBLOCK keeps the open of a pipe from waiting for a writer; it changes nothing for a regular file.
+  const int fd = ::open(utf8_from_wide(path.text()).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  InputFile file(fd);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // a hint only: a refusal changes nothing
+  return file;
+}
+
+std::optional<std::size_t> InputFile::read(unsigned char* buffer, std::size_t size) noexcept {
+  for (;;) {
+    const ssize_t count = ::read(static_cast<int>(handle_.get()), buffer, size);
+    if (count >= 0) return static_cast<std::size_t>(count);
+    if (errno != EINTR) return std::nullopt;
+  }
+}
+
+}  // namespace tavo::verify

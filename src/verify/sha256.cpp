@@ -1,0 +1,63 @@
+#include "verify/sha256.hpp"
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "common/setup_error.hpp"
+#include "fs/path_forms.hpp"
+#include "verify/input_file.hpp"
+#include "verify/sha256_engine.hpp"
+
+namespace tavo::verify {
+namespace {
+
+constexpr std::size_t kChunkSize = 0x10000;
+
+std::string lower_hex(const unsigned char (&digest)[sha256_digest_size]) {
+  constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  text.reserve(2 * sha256_digest_size);
+  for (const unsigned char byte : digest) {
+    text.push_back(kDigits[byte >> 4]);
+    text.push_back(kDigits[byte & 0x0F]);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string file_sha256(const fs::Path& path, Sha256Engine& engine) {
+  // The long-path form would lose everything after a NUL; such a path names no file.
+  if (path.text().find(L'\0') != std::wstring::npos) throw SetupError("Cannot read input file");
+  std::optional<InputFile> file = InputFile::open(fs::long_path_form(path));
+  if (!file) throw SetupError("Cannot read input file");
+  if (!engine.open_provider()) throw SetupError("SHA256 unavailable");
+  if (!engine.create_hash()) throw SetupError("SHA256 initialization failed");
+
+  std::array<unsigned char, kChunkSize> buffer;  // the call's one read buffer; not cleared, only read into
+  bool failed = false;
+  bool at_end = false;
+  for (;;) {
+    const std::optional<std::size_t> count = file->read(buffer.data(), buffer.size());
+    if (!count) break;  // a read failure: the end is not reached
+    if (*count == 0) {
+      at_end = true;
+      break;
+    }
+    if (!engine.hash_data(buffer.data(), *count)) {
+      failed = true;
+      break;
+    }
+  }
+  unsigned char digest[sha256_digest_size] = {};
+  if (failed || !at_end || !engine.finish_hash(digest)) throw SetupError("SHA256 calculation failed");
+  return lower_hex(digest);
+}
+
+std::string file_sha256(const fs::Path& path) {
+  const std::unique_ptr<Sha256Engine> engine = make_platform_sha256_engine();
+  return file_sha256(path, *engine);
+}
+
+}  // namespace tavo::verify

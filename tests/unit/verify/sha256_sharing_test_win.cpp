@@ -1,0 +1,51 @@
+// The digest reads a file that others hold open for writing, and is refused one held open without sharing.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "common/setup_error.hpp"
+#include "common/win_handles.hpp"
+#include "support/test_support.hpp"
+#include "verify/sha256.hpp"
+
+namespace tavo::verify {
+namespace {
+
+win::UniqueHandle hold_open(const fs::Path& path, DWORD access, DWORD share) {
+  return win::UniqueHandle(
+      ::CreateFileW(path.text().c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+TEST(FileSha256Sharing, FileOpenForWritingElsewhereIsRead) {
+  tavo::test::TempDir dir;
+  tavo::test::write_file(dir / L"f.txt", "abc");
+  const win::UniqueHandle writer = hold_open(dir / L"f.txt", GENERIC_WRITE, FILE_SHARE_READ);
+  ASSERT_TRUE(writer.valid());
+  EXPECT_EQ(file_sha256(dir / L"f.txt"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+}
+
+TEST(FileSha256Sharing, FileHeldWithoutSharingCannotBeRead) {
+  tavo::test::TempDir dir;
+  tavo::test::write_file(dir / L"f.txt", "abc");
+  const win::UniqueHandle holder = hold_open(dir / L"f.txt", GENERIC_READ, 0);
+  ASSERT_TRUE(holder.valid());
+  try {
+    (void)file_sha256(dir / L"f.txt");
+    FAIL() << "no error";
+  } catch (const SetupError& e) {
+    EXPECT_STREQ(e.what(), "Cannot read input file");
+  }
+}
+
+TEST(FileSha256Sharing, DeviceNamesAreNotRead) {
+  // In the long-path form "NUL" is an ordinary name; a device path itself must not be hashed as a file.
+  try {
+    (void)file_sha256(L"\\\\.\\NUL");
+    FAIL() << "no error";
+  } catch (const SetupError& e) {
+    EXPECT_STREQ(e.what(), "Cannot read input file");
+  }
+}
+
+}  // namespace
+}  // namespace tavo::verify
