@@ -1,13 +1,30 @@
 #include "setup/driver_binding.hpp"
 
-#include "common/setup_error.hpp"
+#include <optional>
+
+#include "setup/elevated_launch.hpp"
 
 namespace tavo::setup {
+namespace {
 
-std::uint32_t ensure_driver_binding(const fs::Path&) { throw SetupError("Device check not available yet"); }
+constexpr wchar_t kDeviceCheckTool[] = L"Treiber/device_binding.exe";
+constexpr wchar_t kDeviceCheckArgument[] = L"--check-tavo";
+constexpr wchar_t kDeviceCheckLog[] = L"Logs/treiberpruefung.txt";
+constexpr wchar_t kDriverInstaller[] = L"TAVO-Treiber-installieren.exe";
 
-std::uint32_t run_logged_process(const fs::Path&, const std::wstring&, const fs::Path&) {
-  throw SetupError("Device check not available yet");
+}  // namespace
+
+std::uint32_t ensure_driver_binding(const fs::Path& target_dir) {
+  std::uint32_t status = run_logged_process(fs::join(target_dir, kDeviceCheckTool), kDeviceCheckArgument,
+                                            fs::join(target_dir, kDeviceCheckLog));
+  if (status == 0) return 0;
+
+  // A launch that fails or is declined is no error: the completion message tells the user to start the
+  // installer by hand. The device check is not repeated; the installer's exit code alone decides.
+  if (const std::optional<std::uint32_t> installer_status = run_elevated(fs::join(target_dir, kDriverInstaller))) {
+    status = *installer_status;
+  }
+  return status;
 }
 
 }  // namespace tavo::setup

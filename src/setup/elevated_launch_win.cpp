@@ -1,0 +1,33 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "common/win_handles.hpp"
+#include "setup/elevated_launch.hpp"
+
+namespace tavo::setup {
+
+static_assert(sizeof(SHELLEXECUTEINFOW) == 112, "the x64 layout of SHELLEXECUTEINFOW");
+
+std::optional<std::uint32_t> run_elevated(const fs::Path& program) {
+  const std::wstring file = program.text();
+  // No owner window, no parameters, no working directory: the installer starts in our current directory.
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.lpVerb = L"runas";
+  info.lpFile = file.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!::ShellExecuteExW(&info)) return std::nullopt;  // missing installer or elevation declined
+
+  const win::UniqueProcessHandle process(info.hProcess);
+  if (!process) return std::nullopt;
+  // Without a completed wait the exit code would read STILL_ACTIVE, which is no answer of the installer.
+  if (::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) return std::nullopt;
+  DWORD exit_code = 0;
+  if (!::GetExitCodeProcess(process.get(), &exit_code)) return std::nullopt;
+  return static_cast<std::uint32_t>(exit_code);
+}
+
+}  // namespace tavo::setup

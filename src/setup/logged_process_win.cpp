@@ -1,0 +1,63 @@
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "common/setup_error.hpp"
+#include "common/win_handles.hpp"
+#include "setup/driver_binding.hpp"
+
+namespace tavo::setup {
+
+static_assert(sizeof(SECURITY_ATTRIBUTES) == 24, "the x64 layout of SECURITY_ATTRIBUTES");
+static_assert(sizeof(STARTUPINFOW) == 104, "the x64 layout of STARTUPINFOW");
+
+std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& argument, const fs::Path& log) {
+  // Both handles are inheritable: the child receives them as its standard handles.
+  SECURITY_ATTRIBUTES inheritable{};
+  inheritable.nLength = sizeof inheritable;
+  inheritable.lpSecurityDescriptor = nullptr;
+  inheritable.bInheritHandle = TRUE;
+
+  win::UniqueHandle log_handle(::CreateFileW(log.text().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!log_handle) throw SetupError("Cannot create installation log");
+  // Not checked: without it the tool starts with an invalid standard input.
+  win::UniqueHandle null_input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                                             OPEN_EXISTING, 0, nullptr));
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = null_input.get();
+  startup.hStdOutput = log_handle.get();
+  startup.hStdError = log_handle.get();
+
+  // The program quoted (its folder may hold blanks), the argument as it is; CreateProcessW may write into the
+  // buffer, so it is a writable copy with its terminating NUL.
+  const std::wstring line = L"\"" + program.text() + L"\" " + argument;
+  std::vector<wchar_t> command_line(line.begin(), line.end());
+  command_line.push_back(L'\0');
+  const fs::Path folder = fs::parent(program);
+
+  PROCESS_INFORMATION process_info{};
+  const BOOL started = ::CreateProcessW(program.text().c_str(), command_line.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW, nullptr, folder.empty() ? nullptr : folder.text().c_str(),
+                                        &startup, &process_info);
+  std::uint32_t exit_code = 1;
+  if (started) {
+    const win::UniqueProcessHandle process(process_info.hProcess);
+    const win::UniqueProcessHandle thread(process_info.hThread);  // declared last: closed first
+    if (::WaitForSingleObject(process.get(), INFINITE) == WAIT_OBJECT_0) {
+      DWORD code = 1;
+      if (::GetExitCodeProcess(process.get(), &code)) exit_code = static_cast<std::uint32_t>(code);
+    }
+  }
+  log_handle.reset();
+  null_input.reset();
+  // Raised only now, so that no handle stays open; the log exists and is empty.
+  if (!started) throw SetupError("Cannot start device helper");
+  return exit_code;
+}
+
+}  // namespace tavo::setup
