@@ -1,0 +1,41 @@
+#include "fs/file_operations.hpp"
+
+#include <vector>
+
+#include "fs/directory_primitives.hpp"
+#include "fs/filesystem_error.hpp"
+
+namespace tavo::fs {
+
+void create_directory(const Path& path) {
+  const int error = detail::make_directory(path);
+  if (error != 0) throw FileSystemError("create_directory", error, path);
+}
+
+void create_directories(const Path& path) {
+  if (path.empty()) throw FileSystemError("create_directories", detail::not_found_error(), path);
+  if (detail::is_directory(path)) return;
+
+  // Create from the bottom up: ancestors are only looked at when a creation reports one missing, so root
+  // names (drives, shares, "\\?\" prefixes) are never created or probed.
+  struct Pending {
+    Path path;
+    bool parent_made = false;
+  };
+  std::vector<Pending> pending{{path}};
+  while (!pending.empty()) {
+    Pending& top = pending.back();
+    const int error = detail::make_directory(top.path);
+    if (error == 0 || (detail::is_already_exists_error(error) && detail::is_directory(top.path))) {
+      pending.pop_back();
+      if (!pending.empty()) pending.back().parent_made = true;
+      continue;
+    }
+    Path up = parent(top.path);
+    const bool can_climb = !top.parent_made && !up.empty() && up.text().size() < top.path.text().size();
+    if (!detail::is_not_found_error(error) || !can_climb) throw FileSystemError("create_directories", error, path);
+    pending.push_back({std::move(up)});
+  }
+}
+
+}  // namespace tavo::fs

@@ -1,0 +1,71 @@
+#include "fs/kernel_copy_posix.hpp"
+
+#include <fcntl.h>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/posix_fd.hpp"
+
+namespace tavo::fs::posix_copy {
+namespace {
+
+constexpr std::size_t kChunk = std::size_t{1} << 30;
+
+bool copy_file_range_unusable(int error) noexcept {
+  // Older kernels and some file systems refuse copy_file_range between these two files; sendfile works there.
+  return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EBADF;
+}
+
+int send_content(int in, int out) noexcept {
+  for (;;) {
+    const ssize_t sent = ::sendfile(out, in, nullptr, kChunk);
+    if (sent > 0) continue;
+    if (sent == 0) return 0;
+    if (errno != EINTR) return errno;
+  }
+}
+
+int copy_content(int in, int out) noexcept {
+  bool copied_any = false;
+  for (;;) {
+    const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
+    if (copied > 0) {
+      copied_any = true;
+      continue;
+    }
+    if (copied == 0) return 0;
+    if (errno == EINTR) continue;
+    if (!copied_any && copy_file_range_unusable(errno)) return send_content(in, out);
+    return errno;
+  }
+}
+
+}  // namespace
+
+int copy_to_new_file(int from_dir, const char* from_name, int to_dir, const char* to_name) noexcept {
+  // O_NONBLOCK: a FIFO in a source tree must not hang the setup; it is refused below.
+  posix::UniqueFd in(::openat(from_dir, from_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!in) return errno;
+  struct stat source {};
+  if (::fstat(in.get(), &source) != 0) return errno;
+  if (S_ISDIR(source.st_mode)) return EISDIR;
+  if (!S_ISREG(source.st_mode)) return EOPNOTSUPP;
+
+  const mode_t permissions = source.st_mode & 0777;
+  posix::UniqueFd out(::openat(to_dir, to_name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions));
+  if (!out) return errno;
+  int error = copy_content(in.get(), out.get());
+  // The umask may have taken bits away at creation.
+  if (error == 0 && ::fchmod(out.get(), permissions) != 0) error = errno;
+  if (error == 0 && ::close(out.release()) != 0) error = errno;
+  if (error != 0) {
+    out.reset();
+    ::unlinkat(to_dir, to_name, 0);
+  }
+  return error;
+}
+
+}  // namespace tavo::fs::posix_copy
