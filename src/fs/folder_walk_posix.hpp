@@ -1,0 +1,58 @@
+#pragma once
+// The depth-first folder walk shared by the link check and the tree copy on POSIX. Folders are opened relative
+// to their parent's descriptor, so no path is formed per entry and depth is not limited by PATH_MAX.
+
+#include <dirent.h>
+#include <fcntl.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "common/posix_fd.hpp"
+
+namespace tavo::fs::posix_walk {
+
+inline bool is_dot_or_dot_dot(const char* name) noexcept {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Opens the folder `name` relative to `dir` (or AT_FDCWD) for listing; errno tells why when it fails.
+inline posix::UniqueDir open_folder(int dir, const char* name, int extra_flags) noexcept {
+  const int fd = ::openat(dir, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | extra_flags);
+  if (fd < 0) return posix::UniqueDir();
+  DIR* listing = ::fdopendir(fd);
+  if (listing == nullptr) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+  }
+  return posix::UniqueDir(listing);
+}
+
+// Walks the tree below the open folder `root`. For every entry except "." and "..", visitor.visit(dir_fd,
+// entry) decides whether to enter it as a folder; the folder is then opened with `open_flags` and listed
+// before the next entry of its parent (depth first). visitor.leave() runs when an entered folder is done.
+// visitor.fail(error) runs when a folder below the root cannot be opened or listed; it must raise.
+template <typename Visitor>
+void walk(posix::UniqueDir root, Visitor& visitor, int open_flags) {
+  std::vector<posix::UniqueDir> levels;
+  levels.push_back(std::move(root));
+  while (!levels.empty()) {
+    DIR* listing = levels.back().get();
+    errno = 0;
+    const dirent* entry = ::readdir(listing);
+    if (entry == nullptr) {
+      if (errno != 0) visitor.fail(errno);
+      levels.pop_back();
+      if (!levels.empty()) visitor.leave();
+      continue;
+    }
+    if (is_dot_or_dot_dot(entry->d_name)) continue;
+    if (!visitor.visit(::dirfd(listing), *entry)) continue;
+    posix::UniqueDir folder = open_folder(::dirfd(listing), entry->d_name, open_flags);
+    if (!folder) visitor.fail(errno);
+    levels.push_back(std::move(folder));
+  }
+}
+
+}  // namespace tavo::fs::posix_walk

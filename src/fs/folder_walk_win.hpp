@@ -1,0 +1,75 @@
+#pragma once
+// The depth-first folder walk shared by the link check and the tree copy on Windows.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "common/win_handles.hpp"
+
+namespace tavo::fs::win_walk {
+
+inline bool is_dot_or_dot_dot(const wchar_t* name) noexcept {
+  return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+// Lists the folder `path` (long-path form); `data` receives the first entry. Returns the open listing, or an
+// invalid handle with `error` set; a folder without any entry is no failure (error 0).
+inline win::UniqueFindHandle open_listing(std::wstring& path, WIN32_FIND_DATAW& data, DWORD& error) {
+  const std::size_t length = path.size();
+  if (path.empty() || path.back() != L'\\') path += L'\\';
+  path += L'*';
+  win::UniqueFindHandle handle(::FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                                  nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  error = handle ? 0 : ::GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND) error = 0;  // the pattern matched nothing: an empty folder (a drive root)
+  path.resize(length);
+  return handle;
+}
+
+// Walks the folder tree below `path`, which must name a folder. For every entry except "." and "..", `path`
+// holds the entry's full path while visit(path, data) runs; visit returns true to enter the entry as a folder.
+// A folder is entered right after its entry (depth first). fail_root(error) runs when the root cannot be
+// listed, fail_below(error) when a folder below it cannot; both must raise. `path` is reused as the one
+// buffer of the walk and holds the root again at the end.
+template <typename Visit, typename FailRoot, typename FailBelow>
+void walk(std::wstring& path, Visit&& visit, FailRoot&& fail_root, FailBelow&& fail_below) {
+  struct Level {
+    win::UniqueFindHandle listing;
+    std::size_t length;  // of the folder's own path
+    bool holds_entry;    // the find data holds an entry of this folder that is not yet visited
+  };
+  const std::size_t root_length = path.size();
+  WIN32_FIND_DATAW data;
+  std::vector<Level> levels;
+  DWORD error = 0;
+  win::UniqueFindHandle root = open_listing(path, data, error);
+  if (error != 0) fail_root(error);
+  if (root) levels.push_back(Level{std::move(root), root_length, true});
+
+  while (!levels.empty()) {
+    Level& level = levels.back();
+    if (!level.holds_entry && !::FindNextFileW(level.listing.get(), &data)) {
+      error = ::GetLastError();
+      if (error != ERROR_NO_MORE_FILES) fail_below(error);
+      levels.pop_back();
+      continue;
+    }
+    level.holds_entry = false;
+    if (is_dot_or_dot_dot(data.cFileName)) continue;
+
+    path.resize(level.length);
+    if (path.back() != L'\\') path += L'\\';
+    path += data.cFileName;
+    if (!visit(path, static_cast<const WIN32_FIND_DATAW&>(data))) continue;
+
+    const std::size_t length = path.size();
+    win::UniqueFindHandle listing = open_listing(path, data, error);
+    if (error != 0) fail_below(error);
+    if (listing) levels.push_back(Level{std::move(listing), length, true});
+  }
+  path.resize(root_length);
+}
+
+}  // namespace tavo::fs::win_walk

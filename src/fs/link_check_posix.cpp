@@ -1,0 +1,44 @@
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "common/setup_error.hpp"
+#include "common/utf8.hpp"
+#include "fs/filesystem_error.hpp"
+#include "fs/folder_walk_posix.hpp"
+#include "fs/link_check.hpp"
+#include "fs/link_check_messages.hpp"
+#include "fs/path_forms.hpp"
+
+namespace tavo::fs {
+namespace {
+
+struct LinkRefusingVisitor {
+  bool visit(int dir, const dirent& entry) const {
+    struct stat status {};
+    if (::fstatat(dir, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(status.st_mode)) {
+      throw SetupError(link_check::linked_entry);
+    }
+    return S_ISDIR(status.st_mode);
+  }
+  void leave() const noexcept {}
+  [[noreturn]] void fail(int error) const { throw FileSystemError(link_check::advance_walk, error); }
+};
+
+}  // namespace
+
+void refuse_linked_tree(const Path& root) {
+  const Path r = long_path_form(root);
+  // Without trailing separators: lstat and O_NOFOLLOW would follow a link named "link/".
+  const std::string name = utf8_from_wide(without_trailing_separators(r).text());
+  struct stat status {};
+  if (::lstat(name.c_str(), &status) != 0 || S_ISLNK(status.st_mode)) throw SetupError(link_check::linked_root);
+
+  posix::UniqueDir listing = posix_walk::open_folder(AT_FDCWD, name.c_str(), O_NOFOLLOW);
+  if (!listing) throw FileSystemError(link_check::open_walk, errno, r);
+  LinkRefusingVisitor visitor;
+  // O_NOFOLLOW: a folder that became a link after its test is not entered.
+  posix_walk::walk(std::move(listing), visitor, O_NOFOLLOW);
+}
+
+}  // namespace tavo::fs

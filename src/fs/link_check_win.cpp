@@ -1,0 +1,40 @@
+#include <windows.h>
+
+#include "common/setup_error.hpp"
+#include "fs/filesystem_error.hpp"
+#include "fs/folder_walk_win.hpp"
+#include "fs/link_check.hpp"
+#include "fs/link_check_messages.hpp"
+#include "fs/path_forms.hpp"
+
+namespace tavo::fs {
+namespace {
+
+// A link is any reparse point; attributes that cannot be read count as one. INVALID_FILE_ATTRIBUTES has the
+// reparse bit set, so one test covers both.
+bool is_refused(DWORD attributes) noexcept { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+
+}  // namespace
+
+void refuse_linked_tree(const Path& root) {
+  const Path r = long_path_form(root);
+  const DWORD root_attributes = ::GetFileAttributesW(r.text().c_str());
+  if (is_refused(root_attributes)) throw SetupError(link_check::linked_root);
+  if ((root_attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    throw FileSystemError(link_check::open_walk, ERROR_DIRECTORY, r);
+  }
+
+  std::wstring path = r.text();
+  win_walk::walk(
+      path,
+      [](const std::wstring& entry, const WIN32_FIND_DATAW&) {
+        // The entry's own attributes, read afresh rather than taken from the listing.
+        const DWORD attributes = ::GetFileAttributesW(entry.c_str());
+        if (is_refused(attributes)) throw SetupError(link_check::linked_entry);
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      },
+      [&r](DWORD error) { throw FileSystemError(link_check::open_walk, static_cast<int>(error), r); },
+      [](DWORD error) { throw FileSystemError(link_check::advance_walk, static_cast<int>(error)); });
+}
+
+}  // namespace tavo::fs
