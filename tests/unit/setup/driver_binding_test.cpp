@@ -83,6 +83,7 @@ TEST_F(DriverBinding, LogHoldsExactlyTheToolsOutputOfTheLatestRun) {
   test::write_file(log(), std::string(10000, 'x') + "\nold run\n");
   EXPECT_EQ(ensure_driver_binding(target), 0u);
   EXPECT_EQ(test::read_file(log()), test::tool_output(tool()));
+  test::wait_until_log_released(log());
   EXPECT_EQ(ensure_driver_binding(target), 0u);
   EXPECT_EQ(test::read_file(log()), test::tool_output(tool()));
 }
@@ -150,6 +151,7 @@ TEST(RunLoggedProcess, ReturnsTheExitCodeAndWritesOnlyTheOutput) {
     EXPECT_EQ(run_logged_process(program, L"--any thing", log), static_cast<std::uint32_t>(std::stoul(code)));
     EXPECT_EQ(test::read_file(log), test::tool_output(program));
     std::filesystem::remove(test::std_path(program));
+    test::wait_until_log_released(log);
   }
   const std::vector<test::ToolCall> calls = test::tool_calls(program);
   ASSERT_EQ(calls.size(), 4u);

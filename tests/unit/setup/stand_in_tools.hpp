@@ -33,4 +33,8 @@ std::string tool_output(const fs::Path& path);
 // Whether this test run can start a program elevated without anybody answering a prompt.
 bool elevation_without_prompt();
 
+// Returns when a finished child no longer holds the log (see the Windows half), so that the next run can
+// create it anew.
+void wait_until_log_released(const fs::Path& log);
+
 }  // namespace tavo::test
