@@ -4,7 +4,9 @@
 // reliably pass the environment on):
 //   <name>.calls.txt  appended on every start: "start", "cwd=...", "arg=..." per argument,
 //                     "command_line=..." (Windows: the raw command line), "stdin=null|other|closed"
-//   <name>.exitcode   decimal exit code (default 0); POSIX also "signal <n>": the tool kills itself with it
+//   <name>.exitcode   decimal exit code (default 0); POSIX also "signal <n>": the tool kills itself with it.
+//                     The nearest one counts, beside the tool or in a folder above it, so that a test can choose
+//                     the code of a tool that the program under test installs into a folder of its own.
 // Output, unbuffered and byte for byte: "<name>: out 1\n" (stdout), "<name>: err\n" (stderr), "<name>: out 2\n".
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +31,13 @@ std::string base_name_without_exe(const std::string& path) {
 }
 
 std::string folder_of(const std::string& path) { return path.substr(0, path.find_last_of("/\\") + 1); }
+
+// The folder above a folder given with its trailing separator ("/a/b/" -> "/a/"); empty above the root.
+std::string folder_above(const std::string& folder) {
+  if (folder.size() < 2) return {};
+  const std::size_t separator = folder.find_last_of("/\\", folder.size() - 2);
+  return separator == std::string::npos ? std::string() : folder.substr(0, separator + 1);
+}
 
 std::string read_small_file(const std::string& path);
 void append_file(const std::string& path, const std::string& text);
@@ -159,7 +168,10 @@ int finish(const std::string& self, const std::vector<std::string>& arguments, c
   write_stderr(name + ": err\n");
   write_stdout(name + ": out 2\n");
 
-  const std::string chosen = read_small_file(stem + ".exitcode");
+  std::string chosen;
+  for (std::string folder = folder_of(self); !folder.empty() && chosen.empty(); folder = folder_above(folder)) {
+    chosen = read_small_file(folder + name + ".exitcode");
+  }
 #ifndef _WIN32
   if (chosen.rfind("signal ", 0) == 0) {
     signal(std::atoi(chosen.c_str() + 7), SIG_DFL);
