@@ -1,11 +1,49 @@
 #include "install/transaction.hpp"
 
 #include "common/setup_error.hpp"
+#include "fs/file_operations.hpp"
+#include "fs/file_status.hpp"
+#include "fs/link_check.hpp"
+#include "install/editor_config.hpp"
+#include "install/installation_names.hpp"
+#include "install/process_info.hpp"
+#include "install/target_layout.hpp"
+#include "verify/manifest.hpp"
+#include "verify/original_software.hpp"
 
 namespace tavo::install {
 
-void prepare_installation(const fs::Path&, const fs::Path&, const fs::Path&) {
-  throw SetupError("Installation not available yet");
+void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, const fs::Path& target_dir) {
+  // Checking: nothing is written until the package has proven intact.
+  const fs::Path payload_dir = fs::join(exe_dir, kPayloadFolderName);
+  verify::verify_payload_manifest(payload_dir);
+  verify::verify_software_manifest(source_dir);
+  if (!verify::has_original_software(source_dir)) throw SetupError("Original TAVO software missing");
+  verify::check_driver_dll_version(source_dir);
+
+  // An existing target is never touched: either it is this installation already, or it is refused.
+  if (fs::exists(target_dir)) {
+    if (is_current_installation(target_dir, payload_dir)) return;
+    throw SetupError("Destination exists and will not be overwritten");
+  }
+
+  fs::refuse_linked_tree(fs::join(source_dir, L"App"));
+  fs::refuse_linked_tree(fs::join(source_dir, L"Tavo"));
+
+  // Preparing: the staging folder is a fresh sibling of the target.
+  fs::create_directories(fs::parent(target_dir));
+  const fs::Path staging_dir = staging_folder(target_dir, current_process_id());
+  if (fs::exists(staging_dir)) throw SetupError("Temporary installation folder already exists");
+  fs::create_directory(staging_dir);
+
+  // Filling: everything goes into the staging folder, which nobody else uses.
+  fill_staging_folder(exe_dir, source_dir, payload_dir, staging_dir);
+  configure_editor(staging_dir, target_dir);
+  create_user_folders(staging_dir);
+  write_installation_marker(staging_dir);
+
+  // Finalizing: the installation appears under the target's name complete, in one step.
+  finalize_installation(staging_dir, target_dir);
 }
 
 }  // namespace tavo::install

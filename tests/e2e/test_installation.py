@@ -17,7 +17,8 @@ SETTINGS = [("FileBrowser", "LastPath", "Presets"), ("ReferenceResolver", "All f
 
 def parse_ini(data: bytes) -> dict:
     sections, current = {}, None
-    for line in data.decode("utf-8").splitlines():
+    # Windows writes the settings in the ANSI code page into a file without a UTF-16 byte-order mark.
+    for line in data.decode("cp1252" if WINDOWS else "utf-8").splitlines():
         if line.startswith("[") and line.endswith("]"):
             current = sections.setdefault(line[1:-1], {})
         elif "=" in line and current is not None:

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include "common/setup_error.hpp"
+#include "install/transaction.hpp"
+#include "support/test_support.hpp"
+#include "tavo/build_config.hpp"
+
+namespace tavo::install {
+namespace {
+
+TEST(InstallationMarker, IsTwoTextLinesWithThePlatformsLineEnds) {
+  test::TempDir dir;
+  write_installation_marker(dir.path());
+  const std::string eol = build_config::windows ? "\r\n" : "\n";
+  EXPECT_EQ(test::read_file(dir / L"TAVO-x64-installation.txt"),
+            "TAVO-WIN10-X64-1.0.0" + eol + "Original software preserved." + eol);
+}
+
+TEST(InstallationMarker, UnwritableMarkerIsReported) {
+  test::TempDir dir;
+  try {
+    write_installation_marker(dir / L"fehlt");
+    FAIL() << "no error raised";
+  } catch (const SetupError& e) {
+    EXPECT_STREQ(e.what(), "Cannot write installation marker");
+  }
+}
+
+TEST(InstallationMarker, ForeignTargetsAreNotThisInstallation) {
+  test::TempDir dir;
+  // Each of these fails on the marker line, before any digest is needed.
+  for (const char* marker : {"", "TAVO-WIN10-X64-1.0.0 \n", "tavo-win10-x64-1.0.0\n", "TAVO-WIN10-X64-1.0.00\n",
+                             "TAVO-WIN10-X64-1.0\n"}) {
+    test::write_file(dir / L"Ziel/TAVO-x64-installation.txt", marker);
+    EXPECT_FALSE(is_current_installation(dir / L"Ziel", dir / L"Dateien")) << marker;
+  }
+  EXPECT_FALSE(is_current_installation(dir / L"ohne Marker", dir / L"Dateien"));
+}
+
+TEST(InstallationMarker, MatchingMarkerWithoutDriverDllRaisesTheDigestError) {
+  test::TempDir dir;
+  for (const char* marker : {"TAVO-WIN10-X64-1.0.0\n", "TAVO-WIN10-X64-1.0.0\r\n", "TAVO-WIN10-X64-1.0.0"}) {
+    test::write_file(dir / L"Ziel/TAVO-x64-installation.txt", marker);
+    try {
+      is_current_installation(dir / L"Ziel", dir / L"Dateien");
+      ADD_FAILURE() << "no error raised";
+    } catch (const SetupError& e) {
+      EXPECT_STREQ(e.what(), "Cannot read input file");
+    }
+  }
+}
+
+TEST(StagingFolder, IsTheTargetsTextWithTheProcessId) {
+  EXPECT_EQ(staging_folder(L"C:\\Users\\J\u00fcrgen\\Documents\\Tessaroll TAVO-x64", 4711).text(),
+            L"C:\\Users\\J\u00fcrgen\\Documents\\Tessaroll TAVO-x64.vorbereitung-4711");
+  EXPECT_EQ(staging_folder(L"/srv/x", 4294967295u).text(), L"/srv/x.vorbereitung-4294967295");
+}
+
+}  // namespace
+}  // namespace tavo::install
