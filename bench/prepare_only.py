@@ -74,7 +74,7 @@ def main():
     parser.add_argument("--bytes", type=int, default=1 << 30)
     args = parser.parse_args()
 
-    work = Path(args.work)
+    work = Path(args.work).resolve()
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
     package = make_big_package(work, Path(args.setup), args.files, args.bytes)
