@@ -1,0 +1,46 @@
+#include "verify/manifest_lines.hpp"
+
+#include <algorithm>
+#include <optional>
+
+#include "fs/filesystem_error.hpp"
+#include "tavo/build_config.hpp"
+
+namespace tavo::verify {
+
+bool ManifestLines::fill() {
+  if (at_end_) return false;
+  const std::optional<std::size_t> count =
+      file_.read(reinterpret_cast<unsigned char*>(buffer_.data()), buffer_.size());
+  if (!count) throw fs::FileSystemError("read", fs::last_system_error(), path_);
+  begin_ = 0;
+  end_ = *count;
+  at_end_ = *count == 0;
+  return !at_end_;
+}
+
+bool ManifestLines::next(std::string& line) {
+  line.clear();
+  bool ended_by_lf = false;
+  for (;;) {
+    if (begin_ == end_ && !fill()) break;
+    const auto first = buffer_.begin() + static_cast<std::ptrdiff_t>(begin_);
+    const auto last = buffer_.begin() + static_cast<std::ptrdiff_t>(end_);
+    const auto lf = std::find(first, last, '\n');
+    line.append(first, lf);
+    begin_ = static_cast<std::size_t>(lf - buffer_.begin());
+    if (lf != last) {
+      ++begin_;
+      ended_by_lf = true;
+      break;
+    }
+  }
+  if (!ended_by_lf && line.empty()) return false;
+  // The file is read in binary, so that 0x1A does not end it early as Windows' text mode would; that
+  // mode's one change to a line, CR LF read as LF, is made here.
+  if (build_config::windows && ended_by_lf && !line.empty() && line.back() == '\r') line.pop_back();
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+}  // namespace tavo::verify

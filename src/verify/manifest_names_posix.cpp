@@ -1,0 +1,20 @@
+#include <cerrno>
+#include <optional>
+
+#include "common/setup_error.hpp"
+#include "common/utf8.hpp"
+#include "fs/filesystem_error.hpp"
+#include "verify/manifest_names.hpp"
+
+namespace tavo::verify {
+
+// File names here are bytes; the package's names are taken as UTF-8, strictly, like the software's.
+std::wstring wide_from_narrow_file_name(std::string_view name) { return wide_from_utf8_file_name(name); }
+
+std::wstring wide_from_utf8_file_name(std::string_view name) {
+  std::optional<std::wstring> wide = wide_from_utf8_strict(name);
+  if (!wide) throw SystemError(EILSEQ, fs::system_error_description(EILSEQ));
+  return std::move(*wide);
+}
+
+}  // namespace tavo::verify
