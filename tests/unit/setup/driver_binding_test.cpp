@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iostream>
 #include <optional>
 #include <string>
 
@@ -62,6 +63,10 @@ TEST_F(DriverBinding, InstallerDecidesWhenTheBindingIsMissing) {
       {"1", "0", 0, 1},
   };
   for (const InstallerCase& c : cases) {
+    if (!c.installer_exit && test::shell_shows_launch_errors()) {
+      std::cout << "not run: the shell's error box for the missing installer would wait for somebody\n";
+      continue;
+    }
     TempDir case_dir;
     target = case_dir / L"Ziel";
     install(c.check_exit, c.installer_exit);

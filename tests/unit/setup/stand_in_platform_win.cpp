@@ -14,6 +14,11 @@ bool elevation_without_prompt() {
   return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+// The launch is made without SEE_MASK_FLAG_NO_UI, so the shell reports a missing installer in a box of its own.
+bool shell_shows_launch_errors() {
+  return !elevation_without_prompt() || ::GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) != 0;
+}
+
 // Wine gives every windowless console child a console host that inherits the child's handles and ends a moment
 // after the child; until then the log cannot be created anew. Windows' console host holds no such handle.
 void wait_until_log_released(const fs::Path& log) {

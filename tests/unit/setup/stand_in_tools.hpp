@@ -33,6 +33,10 @@ std::string tool_output(const fs::Path& path);
 // Whether this test run can start a program elevated without anybody answering a prompt.
 bool elevation_without_prompt();
 
+// Whether a failed elevated launch makes the shell show an error box that waits for somebody (Windows, and
+// Wine when it has a display).
+bool shell_shows_launch_errors();
+
 // Returns when a finished child no longer holds the log (see the Windows half), so that the next run can
 // create it anew.
 void wait_until_log_released(const fs::Path& log);
