@@ -14,11 +14,18 @@ namespace {
 // reparse bit set, so one test covers both.
 bool is_refused(DWORD attributes) noexcept { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
+// The root without trailing separators: with one, the attributes are those of a linked folder's target. A
+// drive root keeps its separator ("\\?\D:" would name the volume, not its root folder).
+std::wstring root_entry(const Path& r) {
+  std::wstring entry = without_trailing_separators(r).text();
+  return !entry.empty() && entry.back() == L':' ? r.text() : entry;
+}
+
 }  // namespace
 
 void refuse_linked_tree(const Path& root) {
   const Path r = long_path_form(root);
-  const DWORD root_attributes = ::GetFileAttributesW(r.text().c_str());
+  const DWORD root_attributes = ::GetFileAttributesW(root_entry(r).c_str());
   if (is_refused(root_attributes)) throw SetupError(link_check::linked_root);
   if ((root_attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     throw FileSystemError(link_check::open_walk, ERROR_DIRECTORY, r);

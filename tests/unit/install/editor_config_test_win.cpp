@@ -1,0 +1,49 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "common/setup_error.hpp"
+#include "common/win_handles.hpp"
+#include "install/editor_config.hpp"
+#include "support/test_support.hpp"
+
+namespace tavo::install {
+namespace {
+
+using test::read_file;
+using test::TempDir;
+using test::write_file;
+
+constexpr char kTemplate[] = "[FileBrowser]\r\nLastPath=x\r\n";
+
+TEST(EditorConfigWindows, ReadOnlyFileRaisesWithNoSettingWritten) {
+  TempDir dir;
+  const fs::Path file = dir / L"App/Bin/tset.ini";
+  write_file(file, kTemplate);
+  ASSERT_TRUE(::SetFileAttributesW(file.text().c_str(), FILE_ATTRIBUTE_READONLY));
+  const win::UniqueHandle probe(
+      ::CreateFileW(file.text().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (probe) GTEST_SKIP() << "the read-only attribute does not stop writing here (Wine running as root)";
+  EXPECT_THROW(configure_editor(dir.path(), L"D:\\TAVO-x64"), SetupError);
+  EXPECT_EQ(read_file(file), kTemplate);
+}
+
+TEST(EditorConfigWindows, FileHeldOpenByAnotherRaisesWithNoSettingWritten) {
+  TempDir dir;
+  const fs::Path file = dir / L"App/Bin/tset.ini";
+  write_file(file, kTemplate);
+  const win::UniqueHandle held(::CreateFileW(file.text().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held.valid());
+  EXPECT_THROW(configure_editor(dir.path(), L"D:\\TAVO-x64"), SetupError);
+  EXPECT_EQ(std::string(kTemplate), [&] {
+    // Read through the held handle: the file cannot be opened again meanwhile.
+    char buffer[256];
+    DWORD got = 0;
+    ::SetFilePointer(held.get(), 0, nullptr, FILE_BEGIN);
+    ::ReadFile(held.get(), buffer, sizeof buffer, &got, nullptr);
+    return std::string(buffer, got);
+  }());
+}
+
+}  // namespace
+}  // namespace tavo::install
