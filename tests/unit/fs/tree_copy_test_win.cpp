@@ -1,0 +1,49 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "common/win_handles.hpp"
+#include "fs/filesystem_error.hpp"
+#include "fs/link_check.hpp"
+#include "fs/path_forms.hpp"
+#include "fs/tree_copy.hpp"
+#include "support/test_support.hpp"
+
+namespace tavo::fs {
+namespace {
+
+using test::TempDir;
+using test::write_file;
+
+TEST(TreeCopyWindows, FileLockedAgainstReadingPassesTheLinkCheckAndFailsTheCopy) {
+  TempDir dir;
+  write_file(dir / L"src/Bin/locked.dll", "locked");
+  const win::UniqueHandle held(::CreateFileW((dir / L"src/Bin/locked.dll").text().c_str(), GENERIC_READ, 0,
+                                             nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held.valid());
+  EXPECT_NO_THROW(refuse_linked_tree(dir / L"src"));
+  try {
+    copy_tree(dir / L"src", dir / L"dst");
+    FAIL() << "a locked file was copied";
+  } catch (const FileSystemError& e) {
+    EXPECT_EQ(e.operation(), "copy");
+    EXPECT_EQ(e.code(), ERROR_SHARING_VIOLATION);
+    ASSERT_EQ(e.paths().size(), 2u);
+    EXPECT_EQ(e.paths()[0], long_path_form(dir / L"src"));
+  }
+}
+
+TEST(TreeCopyWindows, HiddenAndSystemEntriesAreCopied) {
+  TempDir dir;
+  write_file(dir / L"src/hidden.txt", "h");
+  write_file(dir / L"src/system/inner.txt", "s");
+  ASSERT_TRUE(::SetFileAttributesW((dir / L"src/hidden.txt").text().c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(::SetFileAttributesW((dir / L"src/system").text().c_str(), FILE_ATTRIBUTE_SYSTEM));
+  EXPECT_NO_THROW(refuse_linked_tree(dir / L"src"));
+  copy_tree(dir / L"src", dir / L"dst");
+  EXPECT_EQ(test::read_file(dir / L"dst/hidden.txt"), "h");
+  EXPECT_EQ(test::read_file(dir / L"dst/system/inner.txt"), "s");
+}
+
+}  // namespace
+}  // namespace tavo::fs
