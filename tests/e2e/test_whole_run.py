@@ -117,9 +117,9 @@ class NativeDesktop:
 class WineDesktop:
     """The Windows build under Wine on an Xvfb display of its own."""
 
-    def __init__(self, test, display):
+    def __init__(self, test, env):
         self.test = test
-        self.env = dict(os.environ, DISPLAY=display)
+        self.env = env
 
     def _xdotool(self, *args):
         return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True, timeout=30)
@@ -258,23 +258,54 @@ class Display:
                 self.process.wait(timeout=30)
 
 
+class GuiWine:
+    """A Wine prefix of its own for the runs with boxes. Wine's desktop takes its graphics driver from the
+    process that starts it: in the shared prefix, a test without a display may have started it first, and then
+    no box can be shown. Nothing else uses this prefix, so its server can be ended at will."""
+
+    def __init__(self, display):
+        self.prefix = e2e.BUILD_DIR / "wineprefix-gui"
+        self.env = dict(os.environ, DISPLAY=display, TAVO_WINEPREFIX=str(self.prefix))
+
+    def end_server(self):
+        subprocess.run(["wineserver", "-k"], env=dict(self.env, WINEPREFIX=str(self.prefix)),
+                       capture_output=True, timeout=60)
+
+    def start(self):
+        if shutil.which("wineserver") is None:
+            raise unittest.SkipTest("wineserver is not installed")
+        self.end_server()  # a server left by an earlier run would still draw on that run's display
+        made = subprocess.run([e2e.WINE_RUN, "--prepare-prefix"], env=self.env, capture_output=True, timeout=600)
+        if made.returncode != 0 or not (self.prefix / "system.reg").exists():
+            raise unittest.SkipTest(f"cannot make the Wine prefix {self.prefix}: {made.stderr[-500:]!r}")
+
+
 class WholeRunTest(e2e.TempFolderTest):
     display = None
+    wine = None
 
     @classmethod
     def setUpClass(cls):
         if e2e.WINDOWS:
             cls.display = Display()
             cls.display.start()
+            cls.wine = GuiWine(cls.display.name)
+            try:
+                cls.wine.start()
+            except BaseException:
+                cls.display.stop()
+                raise
 
     @classmethod
     def tearDownClass(cls):
+        if cls.wine is not None:
+            cls.wine.end_server()
         if cls.display is not None:
             cls.display.stop()
 
     def setUp(self):
         super().setUp()
-        self.desktop = WineDesktop(self, self.display.name) if e2e.WINDOWS else NativeDesktop(self)
+        self.desktop = WineDesktop(self, self.wine.env) if e2e.WINDOWS else NativeDesktop(self)
         self.use_case_folder("Lauf")
 
     def use_case_folder(self, name):
