@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Makes a complete demo setup package in the given folder (see tests/e2e/tavo_e2e.py)."""
+"""Makes a complete demo setup package in the given folder (see tests/e2e/tavo_e2e.py). The package's
+device-check tool and driver installer are the test build's recording stand-in: the check reports a missing
+binding (exit code 3), the installer establishes it (exit code 0)."""
 
 import sys
 from pathlib import Path
@@ -8,5 +10,10 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 import tavo_e2e  # noqa: E402
 
 parent = Path(sys.argv[1])
-package = tavo_e2e.make_package(parent, "Paket")
+stand_in = tavo_e2e.tool("recording_tool")
+package = tavo_e2e.make_package(parent, "Paket", tools={"device_binding.exe": stand_in,
+                                                        "TAVO-Treiber-installieren.exe": stand_in})
+# The stand-in takes its exit code from the nearest "<name>.exitcode" above it.
+(parent / "device_binding.exitcode").write_text("3\n")
+(parent / "TAVO-Treiber-installieren.exitcode").write_text("0\n")
 print(f"made {package.root}")
