@@ -1,5 +1,6 @@
 #include "fs/path.hpp"
 
+#include <cwctype>
 #include <vector>
 
 namespace tavo::fs {
@@ -183,6 +184,18 @@ Path without_trailing_separators(const Path& path, Style style) {
   std::size_t end = t.size();
   while (end > parts.root_directory_end && is_separator(t[end - 1], style)) --end;
   return Path(t.substr(0, end));
+}
+
+bool is_within(const Path& inner, const Path& outer, Style style) {
+  const std::wstring a = without_trailing_separators(inner, style).text();
+  const std::wstring b = without_trailing_separators(outer, style).text();
+  if (b.empty() || a.size() < b.size()) return false;
+  for (std::size_t i = 0; i < b.size(); ++i) {
+    const bool same = style == Style::windows ? std::towupper(a[i]) == std::towupper(b[i]) : a[i] == b[i];
+    if (!same && !(is_separator(a[i], style) && is_separator(b[i], style))) return false;
+  }
+  // "D:\Paket\App2" is not within "D:\Paket\App"; a root such as "D:" ends in its own separator.
+  return a.size() == b.size() || is_separator(a[b.size()], style) || is_separator(b.back(), style);
 }
 
 std::wstring long_path_text(std::wstring_view t, Style style) {

@@ -58,6 +58,10 @@ Path lexically_normal(const Path& path, Style style = native_style);
 // The path without separators at its end; a root stays a root ("D:\" and "/" are unchanged).
 Path without_trailing_separators(const Path& path, Style style = native_style);
 
+// True when inner is outer itself or lies below it, by their text alone; both in absolute normal form.
+// Windows compares without regard to case, as its file systems do.
+bool is_within(const Path& inner, const Path& outer, Style style = native_style);
+
 // The extended-length text for an absolute path in normal form: "\\?\D:\a", "\\?\UNC\server\share".
 // In the POSIX grammar there is no such prefix and the text is returned unchanged.
 std::wstring long_path_text(std::wstring_view absolute_normal, Style style = native_style);

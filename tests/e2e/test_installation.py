@@ -191,6 +191,16 @@ class Installation(TempFolderTest):
         self.assert_ok(self.install(package, target), package)
         self.assertEqual((target / "Tavo" / deep).read_bytes(), b"deep")
 
+    def test_target_inside_the_original_software_is_refused_before_anything_is_written(self):
+        package = make_package(self.tmp)
+        before = snapshot(package.root)
+        for inside in ("Originalsoftware/App/Ziel", "Originalsoftware/Neu"):
+            with self.subTest(inside):
+                self.assert_refused(self.install(package, package.root / inside), package,
+                                    b"Destination inside bundled original software")
+                package.result_file.unlink()
+                self.assertEqual(snapshot(package.root), before)
+
     def test_relative_target_is_taken_against_the_current_directory(self):
         package = make_package(self.tmp)
         work = self.tmp / "Arbeitsordner"

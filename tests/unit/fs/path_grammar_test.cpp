@@ -118,6 +118,19 @@ TEST(RootName, FollowsTheWindowsGrammar) {
   EXPECT_TRUE(is_absolute(L"/a", P));
 }
 
+TEST(IsWithin, ComparesWholeElements) {
+  EXPECT_TRUE(is_within(L"D:\\Paket\\Originalsoftware\\App\\Ziel", L"D:\\Paket\\Originalsoftware", W));
+  EXPECT_TRUE(is_within(L"d:\\paket\\ORIGINALSOFTWARE", L"D:\\Paket\\Originalsoftware", W));
+  EXPECT_TRUE(is_within(L"D:\\Paket\\Originalsoftware\\", L"D:\\Paket\\Originalsoftware", W));
+  EXPECT_TRUE(is_within(L"D:\\Ziel", L"D:\\", W));
+  EXPECT_FALSE(is_within(L"D:\\Paket\\Originalsoftware2", L"D:\\Paket\\Originalsoftware", W));
+  EXPECT_FALSE(is_within(L"D:\\Paket", L"D:\\Paket\\Originalsoftware", W));
+  EXPECT_FALSE(is_within(L"E:\\Paket\\Originalsoftware", L"D:\\Paket\\Originalsoftware", W));
+  EXPECT_TRUE(is_within(L"/p/Originalsoftware/Tavo/x", L"/p/Originalsoftware", P));
+  EXPECT_FALSE(is_within(L"/p/originalsoftware/x", L"/p/Originalsoftware", P));
+  EXPECT_TRUE(is_within(L"/x", L"/", P));
+}
+
 TEST(Concatenation, AppendsToTheLastElement) {
   EXPECT_EQ((Path(L"C:\\U\\Tessaroll TAVO-x64") + L".vorbereitung-4711").text(),
             L"C:\\U\\Tessaroll TAVO-x64.vorbereitung-4711");
