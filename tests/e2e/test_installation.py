@@ -120,6 +120,7 @@ class Installation(TempFolderTest):
                                     b"Destination exists and will not be overwritten"),
             "no driver DLL": ({"TAVO-x64-installation.txt": MARKER}, b"Cannot read input file"),
         }
+        package_before = snapshot(package.root)
         for name, (content, message) in cases.items():
             with self.subTest(name):
                 target = self.tmp / "Ziele" / name
@@ -129,6 +130,8 @@ class Installation(TempFolderTest):
                 before = snapshot(target.parent)
                 self.assert_refused(self.install(package, target), package, message)
                 self.assertEqual(snapshot(target.parent), before)
+                package.result_file.unlink()
+                self.assertEqual(snapshot(package.root), package_before)
 
         file_target = self.tmp / "Ziele" / "eine Datei"
         file_target.write_bytes(b"not a folder")
