@@ -5,14 +5,12 @@
 #include "common/utf8.hpp"
 #include "common/win_handles.hpp"
 #include "stand_in_tools.hpp"
+#include "support/wine_detection.hpp"
 
 namespace tavo::test {
 
 // Wine starts "runas" programs without a prompt; on Windows the consent prompt would wait for somebody.
-bool elevation_without_prompt() {
-  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
+bool elevation_without_prompt() { return running_under_wine(); }
 
 // The launch is made without SEE_MASK_FLAG_NO_UI, so the shell reports a missing installer in a box of its own.
 bool shell_shows_launch_errors() {

@@ -15,7 +15,7 @@
 #include "reference_sha256.hpp"
 #include "support/test_support.hpp"
 #include "tavo/build_config.hpp"
-#include "wine_detection.hpp"
+#include "support/wine_detection.hpp"
 
 namespace tavo::verify {
 namespace {
@@ -35,7 +35,7 @@ std::string outcome(F&& verify) {
 
 // Wine drops trailing spaces of a name even in the long-path form, so it finds a file that Windows would not.
 bool skipped_under_wine(const std::string& title) {
-  if (title.find("space at the end") == std::string::npos || !test::running_under_wine()) return false;
+  if (title.find("space at the end") == std::string::npos || !tavo::test::running_under_wine()) return false;
   std::cout << "[ SKIPPED  ] case \"" << title << "\": Wine drops trailing spaces of file names\n";
   return true;
 }

@@ -1,12 +1,12 @@
 #include <windows.h>
 
-#include "wine_detection.hpp"
+#include "support/wine_detection.hpp"
 
-namespace tavo::verify::test {
+namespace tavo::test {
 
 bool running_under_wine() {
   const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
   return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-}  // namespace tavo::verify::test
+}  // namespace tavo::test
