@@ -1,7 +1,5 @@
 """The real program's command line: refusals, the result file and its line ends."""
 
-import unittest
-
 from tavo_e2e import EOL, TempFolderTest, main, make_package, run_setup, snapshot, winpath
 
 

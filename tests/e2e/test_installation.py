@@ -4,11 +4,10 @@ marker, and every refusal leaving the disk as it was."""
 import os
 import shutil
 import subprocess
-import unittest
 from pathlib import Path
 
-from tavo_e2e import (EOL, MARKER, OK_REPORT, PATCHED_DLL, TEMPLATE, WINDOWS, TempFolderTest, main, make_package,
-                      native_text, run_setup, sha256, snapshot, software_files, wine_documents, winpath, write_manifest)
+from tavo_e2e import (EOL, MARKER, OK_REPORT, PATCHED_DLL, WINDOWS, WINE_RUN, TempFolderTest, main, make_package,
+                      native_text, run_setup, snapshot, software_files, wine_documents, winpath, write_manifest)
 
 SETTINGS = [("FileBrowser", "LastPath", "Presets"), ("ReferenceResolver", "All files_Paths", "Tavo"),
             ("StaticPath", "TavoBackups", "Backups"), ("StaticPath", "TavoPresets", "Presets"),
@@ -41,14 +40,10 @@ class Installation(TempFolderTest):
 
     def assert_installation(self, package, target: Path, presets=True):
         """The finished layout, row by row, against the package it came from."""
-        files = software_files(120, presets)
-        expected = {}
-        for rel, data in files.items():
-            expected[rel] = data
+        expected = dict(software_files(120, presets))
         expected["App/Bin/TavoDrv.dll"] = PATCHED_DLL
         expected["App/Bin/tusbshim.dll"] = (package.payload / "tusbshim.dll").read_bytes()
-        for name in ["device_binding.exe"]:
-            expected["Treiber/" + name] = (package.payload / name).read_bytes()
+        expected["Treiber/device_binding.exe"] = (package.payload / "device_binding.exe").read_bytes()
         for name in ["TAVO-starten.exe", "TAVO-Treiber-installieren.exe", "TAVO-Treiber-entfernen.exe"]:
             expected[name] = (package.payload / name).read_bytes()
         expected["Anleitung.txt"] = (package.root / "Anleitung.txt").read_bytes()
@@ -239,7 +234,6 @@ class Installation(TempFolderTest):
             drive.unlink()
         os.symlink(package.root, drive)
         self.addCleanup(drive.unlink)
-        from tavo_e2e import WINE_RUN
         run = subprocess.run([WINE_RUN, "T:\\TAVO-Setup.exe", "--prepare-only", "--target", "T:\\Ziel"],
                              capture_output=True, env=self.env, timeout=600)
         self.assertEqual(run.returncode, 0, (run.stderr, package.result()))
