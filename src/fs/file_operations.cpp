@@ -33,7 +33,7 @@ void create_directories(const Path& path) {
     }
     Path up = parent(top.path);
     const bool can_climb = !top.parent_made && !up.empty() && up.text().size() < top.path.text().size();
-    if (!detail::is_not_found_error(error) || !can_climb) throw FileSystemError("create_directories", error, path);
+    if (!detail::is_missing_parent_error(error) || !can_climb) throw FileSystemError("create_directories", error, path);
     pending.push_back({std::move(up)});
   }
 }

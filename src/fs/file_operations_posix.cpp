@@ -47,7 +47,7 @@ bool is_directory(const Path& path) noexcept {
   }
 }
 
-bool is_not_found_error(int code) noexcept { return code == ENOENT; }
+bool is_missing_parent_error(int code) noexcept { return code == ENOENT; }
 bool is_already_exists_error(int code) noexcept { return code == EEXIST; }
 int not_found_error() noexcept { return ENOENT; }
 

@@ -17,7 +17,7 @@ bool is_directory(const Path& path) noexcept {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool is_not_found_error(int code) noexcept { return code == ERROR_PATH_NOT_FOUND || code == ERROR_FILE_NOT_FOUND; }
+bool is_missing_parent_error(int code) noexcept { return code == ERROR_PATH_NOT_FOUND || code == ERROR_FILE_NOT_FOUND; }
 bool is_already_exists_error(int code) noexcept { return code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS; }
 int not_found_error() noexcept { return ERROR_PATH_NOT_FOUND; }
 
