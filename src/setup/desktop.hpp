@@ -1,5 +1,5 @@
 #pragma once
-// What the setup flow asks of the desktop: boxes, the Documents folder, COM and the result file.
+// What the setup flow asks of the desktop: boxes, the Documents folder and COM.
 
 #include <optional>
 #include <string>
@@ -19,8 +19,5 @@ std::optional<fs::Path> documents_folder();
 // CoInitializeEx for a single-threaded apartment; the HRESULT (non-negative: release with uninitialize_com).
 long initialize_com();
 void uninitialize_com();
-
-// Writes the result file in text mode without sharing restrictions. A failure is not reported.
-void write_result_file(const fs::Path& file, const std::string& content) noexcept;
 
 }  // namespace tavo::setup

@@ -1,4 +1,5 @@
 #include "fs/path_forms.hpp"
+#include "fs/text_file.hpp"
 #include "install/transaction.hpp"
 #include "setup/command_line.hpp"
 #include "setup/desktop.hpp"
@@ -24,8 +25,9 @@ SetupOperations system_operations(int argc, char** argv) {
     install::prepare_installation(exe_dir, source_dir, target_dir);
   };
   operations.ensure_driver_binding = [](const fs::Path& target_dir) { return ensure_driver_binding(target_dir); };
+  // A result file that cannot be written is not noticed: the boxes and the exit status say the same.
   operations.write_result_file = [](const fs::Path& file, const std::string& content) {
-    write_result_file(file, content);
+    (void)fs::write_text_file(file, content);
   };
   return operations;
 }

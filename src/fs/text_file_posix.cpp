@@ -1,11 +1,11 @@
 #include <cstdio>
 
 #include "common/utf8.hpp"
-#include "install/text_file.hpp"
+#include "fs/text_file.hpp"
 
-namespace tavo::install {
+namespace tavo::fs {
 
-std::FILE* open_text_file(const fs::Path& path, bool write) noexcept {
+std::FILE* open_text_file(const Path& path, bool write) noexcept {
   try {
     return std::fopen(utf8_from_wide(path.text()).c_str(), write ? "we" : "re");
   } catch (...) {
@@ -13,4 +13,4 @@ std::FILE* open_text_file(const fs::Path& path, bool write) noexcept {
   }
 }
 
-}  // namespace tavo::install
+}  // namespace tavo::fs

@@ -9,16 +9,16 @@
 
 #include "fs/path.hpp"
 
-namespace tavo::install {
+namespace tavo::fs {
 
 // Creates or truncates the file and writes the text in text mode; false when opening, writing or closing fails.
-bool write_text_file(const fs::Path& path, std::string_view text) noexcept;
+bool write_text_file(const Path& path, std::string_view text) noexcept;
 
 // The first line of a text file without its line end, reading at most max_bytes; nothing when the file cannot
 // be opened.
-std::optional<std::string> read_first_line(const fs::Path& path, std::size_t max_bytes);
+std::optional<std::string> read_first_line(const Path& path, std::size_t max_bytes);
 
 // The platform half: opens the file in text mode with sharing that locks nobody out.
-std::FILE* open_text_file(const fs::Path& path, bool write) noexcept;
+std::FILE* open_text_file(const Path& path, bool write) noexcept;
 
-}  // namespace tavo::install
+}  // namespace tavo::fs

@@ -1,10 +1,10 @@
-#include "install/text_file.hpp"
+#include "fs/text_file.hpp"
 
 #include <cstdio>
 
-namespace tavo::install {
+namespace tavo::fs {
 
-bool write_text_file(const fs::Path& path, std::string_view text) noexcept {
+bool write_text_file(const Path& path, std::string_view text) noexcept {
   std::FILE* stream = open_text_file(path, true);
   if (stream == nullptr) return false;
   const bool written = std::fwrite(text.data(), 1, text.size(), stream) == text.size();
@@ -13,7 +13,7 @@ bool write_text_file(const fs::Path& path, std::string_view text) noexcept {
   return written && closed;
 }
 
-std::optional<std::string> read_first_line(const fs::Path& path, std::size_t max_bytes) {
+std::optional<std::string> read_first_line(const Path& path, std::size_t max_bytes) {
   std::FILE* stream = open_text_file(path, false);
   if (stream == nullptr) return std::nullopt;
   std::string line;
@@ -25,4 +25,4 @@ std::optional<std::string> read_first_line(const fs::Path& path, std::size_t max
   return line;
 }
 
-}  // namespace tavo::install
+}  // namespace tavo::fs
