@@ -1,6 +1,6 @@
 #include "common/setup_error.hpp"
-#include "install/installation_names.hpp"
 #include "fs/text_file.hpp"
+#include "install/installation_names.hpp"
 #include "install/transaction.hpp"
 #include "verify/known_digests.hpp"
 #include "verify/sha256.hpp"
@@ -8,9 +8,9 @@
 namespace tavo::install {
 
 bool is_current_installation(const fs::Path& target_dir, const fs::Path& payload_dir) {
-  // One byte more than the tag is enough to tell a longer first line from the tag.
-  const std::optional<std::string> line = fs::read_first_line(fs::join(target_dir, kMarkerName), kVersionTag.size() + 1);
-  if (line.value_or(std::string()) != kVersionTag) return false;
+  // Two bytes more than the tag tell a longer first line from the tag and its CR LF.
+  const fs::Path marker = fs::join(target_dir, kMarkerName);
+  if (fs::read_first_line(marker, kVersionTag.size() + 2).value_or(std::string()) != kVersionTag) return false;
   if (verify::file_sha256(fs::join(target_dir, L"App/Bin/TavoDrv.dll")) != verify::patched_driver_dll_sha256) {
     return false;
   }
@@ -20,7 +20,9 @@ bool is_current_installation(const fs::Path& target_dir, const fs::Path& payload
 
 void write_installation_marker(const fs::Path& staging_dir) {
   const std::string text = std::string(kVersionTag) + "\nOriginal software preserved.\n";
-  if (!fs::write_text_file(fs::join(staging_dir, kMarkerName), text)) throw SetupError("Cannot write installation marker");
+  if (!fs::write_text_file(fs::join(staging_dir, kMarkerName), text)) {
+    throw SetupError("Cannot write installation marker");
+  }
 }
 
 }  // namespace tavo::install

@@ -30,7 +30,7 @@ TEST(InstallationMarker, ForeignTargetsAreNotThisInstallation) {
   test::TempDir dir;
   // Each of these fails on the marker line, before any digest is needed.
   for (const char* marker : {"", "TAVO-WIN10-X64-1.0.0 \n", "tavo-win10-x64-1.0.0\n", "TAVO-WIN10-X64-1.0.00\n",
-                             "TAVO-WIN10-X64-1.0\n"}) {
+                             "TAVO-WIN10-X64-1.0\n", "TAVO-WIN10-X64-1.0.0\rjunk\n"}) {
     test::write_file(dir / L"Ziel/TAVO-x64-installation.txt", marker);
     EXPECT_FALSE(is_current_installation(dir / L"Ziel", dir / L"Dateien")) << marker;
   }
