@@ -8,17 +8,11 @@
 #include "fs/filesystem_error.hpp"
 
 namespace tavo::fs {
-namespace {
-
-// A NUL inside the text would cut the name short at the system call: such a path names nothing.
-bool has_embedded_nul(const Path& path) { return path.text().find(L'\0') != std::wstring::npos; }
-
-}  // namespace
 
 bool is_not_found_error(int code) noexcept { return code == ENOENT || code == ENOTDIR; }
 
 FileType status(const Path& path) {
-  if (has_embedded_nul(path)) return FileType::not_found;
+  if (path.has_embedded_nul()) return FileType::not_found;
   struct stat info {};
   if (::stat(utf8_from_wide(path.text()).c_str(), &info) != 0) {
     const int code = errno;
@@ -31,7 +25,7 @@ FileType status(const Path& path) {
 }
 
 bool exists(const Path& path) {
-  if (has_embedded_nul(path)) return false;
+  if (path.has_embedded_nul()) return false;
   struct stat info {};
   if (::lstat(utf8_from_wide(path.text()).c_str(), &info) == 0) return true;
   const int code = errno;

@@ -9,8 +9,6 @@
 namespace tavo::fs {
 namespace {
 
-bool has_embedded_nul(const Path& path) { return path.text().find(L'\0') != std::wstring::npos; }
-
 FileType type_from_attributes(DWORD attributes) {
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FileType::directory;
   if (attributes & FILE_ATTRIBUTE_DEVICE) return FileType::other;
@@ -48,7 +46,7 @@ bool is_not_found_error(int code) noexcept {
 }
 
 FileType status(const Path& path) {
-  if (has_embedded_nul(path)) return FileType::not_found;
+  if (path.has_embedded_nul()) return FileType::not_found;
   const DWORD attributes = ::GetFileAttributesW(path.text().c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const int code = last_system_error();
@@ -60,7 +58,7 @@ FileType status(const Path& path) {
 }
 
 bool exists(const Path& path) {
-  if (has_embedded_nul(path)) return false;
+  if (path.has_embedded_nul()) return false;
   // GetFileAttributesW reports a link itself, not its target.
   if (::GetFileAttributesW(path.text().c_str()) != INVALID_FILE_ATTRIBUTES) return true;
   const int code = last_system_error();

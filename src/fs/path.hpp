@@ -21,6 +21,8 @@ class Path {
 
   const std::wstring& text() const noexcept { return text_; }
   bool empty() const noexcept { return text_.empty(); }
+  // A NUL ends the name at every system call: such a path names no file, whatever follows the NUL.
+  bool has_embedded_nul() const noexcept { return text_.find(L'\0') != std::wstring::npos; }
 
   // Appends text to the last element, without a separator (the staging folder's name is made so).
   Path& operator+=(std::wstring_view suffix) {

@@ -13,7 +13,7 @@ namespace tavo::verify {
 void InputFileTraits::close(type handle) noexcept { ::close(static_cast<int>(handle)); }
 
 std::optional<InputFile> InputFile::open(const fs::Path& path) {
-  if (path.text().find(L'\0') != std::wstring::npos) return std::nullopt;
+  if (path.has_embedded_nul()) return std::nullopt;
   // O_NONBLOCK keeps the open of a pipe from waiting for a writer; it changes nothing for a regular file.
   const int fd = ::open(utf8_from_wide(path.text()).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return std::nullopt;

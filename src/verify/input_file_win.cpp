@@ -15,7 +15,7 @@ HANDLE as_handle(std::intptr_t value) noexcept { return reinterpret_cast<HANDLE>
 void InputFileTraits::close(type handle) noexcept { ::CloseHandle(as_handle(handle)); }
 
 std::optional<InputFile> InputFile::open(const fs::Path& path) {
-  if (path.text().find(L'\0') != std::wstring::npos) return std::nullopt;
+  if (path.has_embedded_nul()) return std::nullopt;
   // Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened.
   const HANDLE handle = ::CreateFileW(path.text().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);

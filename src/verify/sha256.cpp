@@ -29,7 +29,7 @@ std::string lower_hex(const unsigned char (&digest)[sha256_digest_size]) {
 
 std::string file_sha256(const fs::Path& path, Sha256Engine& engine) {
   // The long-path form would lose everything after a NUL; such a path names no file.
-  if (path.text().find(L'\0') != std::wstring::npos) throw SetupError("Cannot read input file");
+  if (path.has_embedded_nul()) throw SetupError("Cannot read input file");
   std::optional<InputFile> file = InputFile::open(fs::long_path_form(path));
   if (!file) throw SetupError("Cannot read input file");
   if (!engine.open_provider()) throw SetupError("SHA256 unavailable");
