@@ -16,10 +16,12 @@ void create_directories(const Path& path);
 // failure; with overwrite it is replaced. Raises FileSystemError "copy_file" with both paths.
 void copy_file(const Path& from, const Path& to, bool overwrite);
 
-// Renames a file or folder; an existing folder at `to` is never replaced. Returns 0 or the system's error code.
+// Renames a file or folder; nothing that exists at `to` is ever replaced (that fails with the platform's
+// "already exists" code). Returns 0 or the system's error code.
 int rename_without_replace(const Path& from, const Path& to) noexcept;
 
-// Whether a rename failure may pass by itself (another process briefly holds the folder).
+// Whether a rename failure may pass by itself (another process briefly holds the folder): access denied and
+// sharing violation on Windows, EBUSY on POSIX.
 bool is_transient_rename_error(int code) noexcept;
 
 }  // namespace tavo::fs

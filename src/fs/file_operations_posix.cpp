@@ -82,6 +82,7 @@ int rename_without_replace(const Path& from, const Path& to) noexcept {
   }
 }
 
-bool is_transient_rename_error(int code) noexcept { return code == EACCES || code == EBUSY; }
+// EACCES is nearly always a lasting lack of rights on POSIX; only a busy folder may pass by itself.
+bool is_transient_rename_error(int code) noexcept { return code == EBUSY; }
 
 }  // namespace tavo::fs

@@ -30,9 +30,9 @@ void copy_file(const Path& from, const Path& to, bool overwrite) {
 }
 
 int rename_without_replace(const Path& from, const Path& to) noexcept {
-  // Windows refuses to let a folder replace an existing target even with MOVEFILE_REPLACE_EXISTING.
-  const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED;
-  return ::MoveFileExW(from.text().c_str(), to.text().c_str(), flags) ? 0 : last_system_error();
+  // No MOVEFILE_REPLACE_EXISTING: a file that appeared at the target name is someone else's and must stay.
+  // Anything at `to` then fails the rename with ERROR_ALREADY_EXISTS.
+  return ::MoveFileExW(from.text().c_str(), to.text().c_str(), MOVEFILE_COPY_ALLOWED) ? 0 : last_system_error();
 }
 
 bool is_transient_rename_error(int code) noexcept {

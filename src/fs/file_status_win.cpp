@@ -36,6 +36,7 @@ bool is_not_found_error(int code) noexcept {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
+    case ERROR_DIRECTORY:  // Windows 11 24H2 for a path that runs through a file
     case ERROR_INVALID_DRIVE:
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME:

@@ -155,16 +155,29 @@ TEST(RenameWithoutReplace, RenamesAFolderToAFreeName) {
   EXPECT_FALSE(exists(dir / L"T.vorbereitung-1"));
 }
 
-TEST(RenameWithoutReplace, NeverReplacesAnExistingFolderEvenAnEmptyOne) {
-  TempDir dir;
-  write_file(dir / L"staging/marker.txt", "m");
-  make_directories(dir / L"target");
-  const int error = rename_without_replace(dir / L"staging", dir / L"target");
-  // Windows refuses a folder as the target with access denied; POSIX names the existing target.
-  EXPECT_EQ(error, kWindows ? kAccessDenied : EEXIST);
-  EXPECT_EQ(read_file(dir / L"staging/marker.txt"), "m");
-  EXPECT_TRUE(is_folder(dir / L"target"));
-  EXPECT_FALSE(exists(dir / L"target/marker.txt"));
+TEST(RenameWithoutReplace, NeverReplacesAnythingAtTheTarget) {
+  struct Case {
+    const char* name;
+    bool folder;  // otherwise a file stands at the target name
+  };
+  for (const Case& c : {Case{"an empty folder", true}, Case{"a file", false}}) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    write_file(dir / L"staging/marker.txt", "m");
+    if (c.folder) {
+      make_directories(dir / L"target");
+    } else {
+      write_file(dir / L"target", "the user's own file");
+    }
+    EXPECT_EQ(rename_without_replace(dir / L"staging", dir / L"target"), kAlreadyExists);
+    EXPECT_EQ(read_file(dir / L"staging/marker.txt"), "m");
+    if (c.folder) {
+      EXPECT_TRUE(is_folder(dir / L"target"));
+      EXPECT_FALSE(exists(dir / L"target/marker.txt"));
+    } else {
+      EXPECT_EQ(read_file(dir / L"target"), "the user's own file");
+    }
+  }
 }
 
 TEST(RenameWithoutReplace, MissingSourceIsAnError) {
@@ -174,9 +187,10 @@ TEST(RenameWithoutReplace, MissingSourceIsAnError) {
   EXPECT_FALSE(is_transient_rename_error(error));
 }
 
-TEST(TransientRenameError, OnlyAccessDeniedAndBusyQualify) {
-  EXPECT_TRUE(is_transient_rename_error(kAccessDenied));
+TEST(TransientRenameError, OnlyABrieflyHeldFolderQualifies) {
+  // Windows: access denied and sharing violation. POSIX: EBUSY only; EACCES there is a lasting lack of rights.
   EXPECT_TRUE(is_transient_rename_error(kSharingViolation));
+  EXPECT_EQ(is_transient_rename_error(kAccessDenied), kWindows);
   for (const int code : {0, kPathNotFound, kAlreadyExists, kWindows ? 2 : ENOTEMPTY, kWindows ? 87 : EINVAL}) {
     EXPECT_FALSE(is_transient_rename_error(code)) << code;
   }

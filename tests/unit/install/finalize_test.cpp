@@ -13,8 +13,8 @@
 namespace tavo::install {
 namespace {
 
-// The platform's codes for "access denied" and for an error that is not worth waiting for.
-constexpr int kAccessDenied = build_config::windows ? 5 : EACCES;
+// The platform's two retried codes (POSIX has only one), and an error that is not worth waiting for.
+constexpr int kAccessDenied = build_config::windows ? 5 : EBUSY;
 constexpr int kSharingViolation = build_config::windows ? 32 : EBUSY;
 constexpr int kPathNotFound = build_config::windows ? 3 : ENOENT;
 
@@ -107,6 +107,32 @@ TEST(FinalizeInstallation, NeverReplacesAFolderThatAppearedAtTheTarget) {
   finalize_installation(staging, free_target);
   EXPECT_EQ(test::read_file(fs::join(free_target, L"TAVO-x64-installation.txt")), "marker");
   EXPECT_FALSE(test::exists(staging));
+}
+
+TEST(FinalizeInstallation, NeverReplacesAFileThatAppearedAfterTheCheck) {
+  // Somebody creates a file at the target name between the existence check and the rename.
+  test::TempDir dir;
+  const fs::Path staging = dir / L"Ziel.vorbereitung-1";
+  const fs::Path target = dir / L"Ziel";
+  test::write_file(fs::join(staging, L"TAVO-x64-installation.txt"), "marker");
+  RenameSystem system = system_rename();
+  int attempts = 0;
+  system.rename = [&](const fs::Path& from, const fs::Path& to) {
+    if (attempts++ == 0) test::write_file(to, "the user's own file");
+    return fs::rename_without_replace(from, to);
+  };
+  EXPECT_THROW(finalize_installation(staging, target, system), fs::FileSystemError);
+  EXPECT_EQ(attempts, 1);
+  EXPECT_EQ(test::read_file(target), "the user's own file");
+  EXPECT_EQ(test::read_file(fs::join(staging, L"TAVO-x64-installation.txt")), "marker");
+}
+
+TEST(FinalizeInstallation, LastingAccessDeniedIsReportedAtOnceOffWindows) {
+  if constexpr (build_config::windows) GTEST_SKIP() << "access denied is one of the retried codes on Windows";
+  ScriptedRename rename{{EACCES}};
+  EXPECT_THROW(finalize_installation(kStaging, kTarget, rename.system()), fs::FileSystemError);
+  EXPECT_EQ(rename.attempts, 1);
+  EXPECT_TRUE(rename.sleeps.empty());
 }
 
 }  // namespace
