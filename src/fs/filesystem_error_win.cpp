@@ -1,20 +1,14 @@
 #include <windows.h>
 
+#include "fs/code_page.hpp"
 #include "fs/filesystem_error.hpp"
 
 namespace tavo::fs {
 namespace {
 
 std::string narrow_for_file_api(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const UINT code_page = ::AreFileApisANSI() ? CP_ACP : CP_OEMCP;
-  const int size = static_cast<int>(wide.size());
-  const int needed = ::WideCharToMultiByte(code_page, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr,
-                                           nullptr);
-  if (needed <= 0) return {};
-  std::string out(static_cast<std::size_t>(needed), '\0');
-  ::WideCharToMultiByte(code_page, WC_NO_BEST_FIT_CHARS, wide.data(), size, out.data(), needed, nullptr, nullptr);
-  return out;
+  // The code page's number, not CP_ACP: the flags depend on which code page that is (65001 on a UTF-8 system).
+  return narrow_in_code_page(wide, ::AreFileApisANSI() ? ::GetACP() : ::GetOEMCP());
 }
 
 std::wstring format_message(DWORD code, DWORD language) {

@@ -1,0 +1,18 @@
+#pragma once
+// Narrow text for messages on Windows: which conversion flags a code page takes.
+
+#include <string>
+#include <string_view>
+
+namespace tavo::fs {
+
+// The WideCharToMultiByte flags for a code page: WC_NO_BEST_FIT_CHARS (an unmappable character becomes the
+// default character, never a look-alike such as a plain "A" for "Ä"), except for the code pages that refuse
+// every flag with ERROR_INVALID_FLAGS: UTF-8 (a possible ANSI code page since Windows 10), UTF-7, the symbol
+// code page and the ISO-2022 and ISCII families.
+unsigned long narrowing_flags(unsigned code_page) noexcept;
+
+// Windows only: the text in the code page, with the flags above; empty when it cannot be converted.
+std::string narrow_in_code_page(std::wstring_view wide, unsigned code_page);
+
+}  // namespace tavo::fs
