@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "fs/directory_primitives.hpp"
+#include "fs/file_copy_win.hpp"
 #include "fs/file_operations.hpp"
 #include "fs/filesystem_error.hpp"
 
@@ -24,8 +25,8 @@ int not_found_error() noexcept { return ERROR_PATH_NOT_FOUND; }
 }  // namespace detail
 
 void copy_file(const Path& from, const Path& to, bool overwrite) {
-  if (!::CopyFileW(from.text().c_str(), to.text().c_str(), overwrite ? FALSE : TRUE)) {
-    throw FileSystemError("copy_file", last_system_error(), from, to);
+  if (const DWORD error = win_copy::copy_writable_file(from.text().c_str(), to.text().c_str(), !overwrite)) {
+    throw FileSystemError("copy_file", static_cast<int>(error), from, to);
   }
 }
 

@@ -54,7 +54,9 @@ int copy_to_new_file(int from_dir, const char* from_name, int to_dir, const char
   if (S_ISDIR(source.st_mode)) return EISDIR;
   if (!S_ISREG(source.st_mode)) return EOPNOTSUPP;
 
-  const mode_t permissions = source.st_mode & 0777;
+  // The owner may always write the copy: a read-only package (a CD, some archives) must not give read-only
+  // files that the setup, or later the editor, writes.
+  const mode_t permissions = (source.st_mode & 0777) | S_IWUSR;
   posix::UniqueFd out(::openat(to_dir, to_name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions));
   if (!out) return errno;
   int error = copy_content(in.get(), out.get());

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "fs/file_copy_win.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/folder_walk_win.hpp"
 #include "fs/path_forms.hpp"
@@ -33,7 +34,7 @@ void copy_tree(const Path& from, const Path& to) {
   const DWORD attributes = ::GetFileAttributesW(f.text().c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) fail(::GetLastError());
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    if (!::CopyFileW(f.text().c_str(), t.text().c_str(), TRUE)) fail(::GetLastError());
+    if (const DWORD error = win_copy::copy_writable_file(f.text().c_str(), t.text().c_str(), true)) fail(error);
     return;
   }
   if (const DWORD error = make_folder(t.text())) fail(error);
@@ -55,7 +56,7 @@ void copy_tree(const Path& from, const Path& to) {
           if (const DWORD error = make_folder(destination)) fail(error);
           return true;
         }
-        if (!::CopyFileW(entry.c_str(), destination.c_str(), TRUE)) fail(::GetLastError());
+        if (const DWORD error = win_copy::copy_writable_file(entry.c_str(), destination.c_str(), true)) fail(error);
         return false;
       },
       fail, fail);

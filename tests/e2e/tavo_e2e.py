@@ -155,9 +155,34 @@ def test_environment(home: Path) -> dict:
     return env
 
 
-def run_setup(package: Package, *args, cwd=None, input=None, env=None, timeout=600) -> subprocess.CompletedProcess:
-    """Runs the package's program with the arguments (paths already in the program's form)."""
-    command = [WINE_RUN, str(package.exe), *args] if WINDOWS else [str(package.exe), *args]
+UNPRIVILEGED_ID = 65534  # nobody
+
+
+def give_to_unprivileged_user(root: Path):
+    """Hands a folder and everything below it to the user of unprivileged runs (when the tests run as root)."""
+    if os.geteuid() != 0:
+        return
+    for dirpath, dirnames, filenames in os.walk(root):
+        for name in [dirpath, *[os.path.join(dirpath, n) for n in dirnames + filenames]]:
+            os.lchown(name, UNPRIVILEGED_ID, UNPRIVILEGED_ID)
+    # The folders above must let that user through.
+    for folder in root.parents:
+        if os.stat(folder).st_mode & 0o001 == 0:
+            os.chmod(folder, os.stat(folder).st_mode | 0o001)
+
+
+def run_setup(package: Package, *args, cwd=None, input=None, env=None, timeout=600,
+              unprivileged=False) -> subprocess.CompletedProcess:
+    """Runs the package's program with the arguments (paths already in the program's form). unprivileged: as
+    an ordinary user (nobody, when the tests run as root), under Wine in that user's own prefix, so that
+    permissions and read-only files count as they do for a user on Windows."""
+    if WINDOWS:
+        command = [WINE_RUN, *(["--unprivileged"] if unprivileged else []), str(package.exe), *args]
+    else:
+        command = [str(package.exe), *args]
+        if unprivileged and os.geteuid() == 0:
+            command = ["setpriv", f"--reuid={UNPRIVILEGED_ID}", f"--regid={UNPRIVILEGED_ID}", "--clear-groups",
+                       *command]
     return subprocess.run(command, cwd=cwd, input=input, env=env, capture_output=True, timeout=timeout)
 
 

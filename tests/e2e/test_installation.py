@@ -3,11 +3,13 @@ marker, and every refusal leaving the disk as it was."""
 
 import os
 import shutil
+import stat
 import subprocess
 from pathlib import Path
 
-from tavo_e2e import (EOL, MARKER, OK_REPORT, PATCHED_DLL, WINDOWS, WINE_RUN, TempFolderTest, main, make_package,
-                      native_text, run_setup, snapshot, software_files, wine_documents, winpath, write_manifest)
+from tavo_e2e import (EOL, MARKER, OK_REPORT, PATCHED_DLL, WINDOWS, WINE_RUN, TempFolderTest,
+                      give_to_unprivileged_user, main, make_package, native_text, run_setup, snapshot, software_files,
+                      wine_documents, winpath, write_manifest)
 
 SETTINGS = [("FileBrowser", "LastPath", "Presets"), ("ReferenceResolver", "All files_Paths", "Tavo"),
             ("StaticPath", "TavoBackups", "Backups"), ("StaticPath", "TavoPresets", "Presets"),
@@ -90,6 +92,29 @@ class Installation(TempFolderTest):
         installed = snapshot(target)
         self.assert_ok(self.install(package, target), package)
         self.assertEqual(snapshot(target), installed)
+        package.result_file.unlink()
+        self.assertEqual(snapshot(package.root), before)
+
+    def test_read_only_package_installs_writable_files_and_stays_as_it_was(self):
+        # As from a CD or some archives: every file of the package read-only, run by an ordinary user.
+        package = make_package(self.tmp)
+        target = self.tmp / "Ziel"
+        give_to_unprivileged_user(self.tmp)
+        for dirpath, dirnames, filenames in os.walk(package.root):
+            for name in filenames:
+                if name != package.exe.name:
+                    os.chmod(Path(dirpath) / name, 0o444)
+        for folder in (package.source, package.payload):
+            for dirpath, dirnames, _ in os.walk(folder):
+                os.chmod(dirpath, 0o555)
+        before = snapshot(package.root)
+
+        run = run_setup(package, "--prepare-only", "--target", winpath(target), env=self.env, unprivileged=True)
+        self.assert_ok(run, package)
+        self.assert_installation(package, target)
+        not_writable = [str(path.relative_to(target)) for path in target.rglob("*")
+                        if path.is_file() and not path.stat().st_mode & stat.S_IWUSR]
+        self.assertEqual(not_writable, [])
         package.result_file.unlink()
         self.assertEqual(snapshot(package.root), before)
 

@@ -24,20 +24,28 @@ mode_t permissions_of(const Path& path) {
 
 void set_permissions(const Path& path, mode_t mode) { ASSERT_EQ(::chmod(test::std_path(path).c_str(), mode), 0); }
 
-TEST(TreeCopyPosix, KeepsPermissionBitsWhateverTheUmask) {
+TEST(TreeCopyPosix, KeepsPermissionBitsWhateverTheUmaskAndAddsTheOwnersWriteBit) {
   TempDir dir;
   write_file(dir / L"src/bin/tool", "#!/bin/sh\n");
+  write_file(dir / L"src/bin/read-only-tool", "#!/bin/sh\n");
   write_file(dir / L"src/readme", "r");
+  write_file(dir / L"src/read-only.ini", "r");
   set_permissions(dir / L"src/bin/tool", 0755);
+  set_permissions(dir / L"src/bin/read-only-tool", 0551);
   set_permissions(dir / L"src/readme", 0640);
+  set_permissions(dir / L"src/read-only.ini", 0444);
   const mode_t previous = ::umask(077);
   copy_tree(dir / L"src", dir / L"dst");
   copy_file(dir / L"src/bin/tool", dir / L"single-tool", false);
+  copy_file(dir / L"src/read-only.ini", dir / L"single.ini", false);
   copy_file(dir / L"src/bin/tool", dir / L"dst/readme", true);
   ::umask(previous);
-  EXPECT_EQ(permissions_of(dir / L"dst/bin/tool"), 0755u);
-  EXPECT_EQ(permissions_of(dir / L"single-tool"), 0755u);
-  EXPECT_EQ(permissions_of(dir / L"dst/readme"), 0755u);
+  const std::pair<const wchar_t*, mode_t> expected[] = {
+      {L"dst/bin/tool", 0755},         {L"dst/bin/read-only-tool", 0751}, {L"dst/read-only.ini", 0644},
+      {L"single-tool", 0755},          {L"single.ini", 0644},             {L"dst/readme", 0755},
+      {L"src/read-only.ini", 0444},  // the package is left as it was
+  };
+  for (const auto& [rel, mode] : expected) EXPECT_EQ(permissions_of(dir / rel), mode) << test::std_path(dir / rel);
 }
 
 TEST(TreeCopyPosix, FifoPassesTheLinkCheckButIsNotCopied) {

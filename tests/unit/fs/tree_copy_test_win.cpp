@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/win_handles.hpp"
+#include "fs/file_operations.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/link_check.hpp"
 #include "fs/path_forms.hpp"
@@ -43,6 +44,31 @@ TEST(TreeCopyWindows, HiddenAndSystemEntriesAreCopied) {
   copy_tree(dir / L"src", dir / L"dst");
   EXPECT_EQ(test::read_file(dir / L"dst/hidden.txt"), "h");
   EXPECT_EQ(test::read_file(dir / L"dst/system/inner.txt"), "s");
+}
+
+TEST(TreeCopyWindows, CopiesOfReadOnlyFilesAreWritable) {
+  TempDir dir;
+  write_file(dir / L"src/Bin/TavoDrv.dll", "original");
+  write_file(dir / L"single.ini", "template");
+  for (const wchar_t* rel : {L"src/Bin/TavoDrv.dll", L"single.ini"}) {
+    ASSERT_TRUE(::SetFileAttributesW((dir / rel).text().c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+  }
+  copy_tree(dir / L"src", dir / L"dst");
+  copy_file(dir / L"single.ini", dir / L"dst/Bin/tset.ini", false);
+  for (const wchar_t* rel : {L"dst/Bin/TavoDrv.dll", L"dst/Bin/tset.ini"}) {
+    SCOPED_TRACE(test::std_path(dir / rel).string());
+    const DWORD attributes = ::GetFileAttributesW((dir / rel).text().c_str());
+    EXPECT_EQ(attributes & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_NE(attributes & FILE_ATTRIBUTE_ARCHIVE, 0u);  // other attributes are kept
+  }
+  // The overwriting copy of the patched build now succeeds, and the package keeps its attribute.
+  write_file(dir / L"patched.dll", "patched");
+  copy_file(dir / L"patched.dll", dir / L"dst/Bin/TavoDrv.dll", true);
+  EXPECT_EQ(test::read_file(dir / L"dst/Bin/TavoDrv.dll"), "patched");
+  EXPECT_NE(::GetFileAttributesW((dir / L"src/Bin/TavoDrv.dll").text().c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  for (const wchar_t* rel : {L"src/Bin/TavoDrv.dll", L"single.ini"}) {
+    ::SetFileAttributesW((dir / rel).text().c_str(), FILE_ATTRIBUTE_NORMAL);  // so the folder can be removed
+  }
 }
 
 }  // namespace
