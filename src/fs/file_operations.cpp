@@ -12,6 +12,13 @@ void create_directory(const Path& path) {
   if (error != 0) throw FileSystemError("create_directory", error, path);
 }
 
+bool create_new_directory(const Path& path) {
+  const int error = detail::make_directory(path);
+  if (error == 0) return true;
+  if (detail::is_already_exists_error(error)) return false;
+  throw FileSystemError("create_directory", error, path);
+}
+
 void create_directories(const Path& path) {
   if (path.empty()) throw FileSystemError("create_directories", detail::not_found_error(), path);
   if (detail::is_directory(path)) return;

@@ -8,6 +8,10 @@ namespace tavo::fs {
 // Creates one folder. Any failure raises FileSystemError "create_directory", an existing entry included.
 void create_directory(const Path& path);
 
+// Creates one folder and returns true; false when an entry (of any kind) already stands at the path. Any other
+// failure raises FileSystemError "create_directory".
+bool create_new_directory(const Path& path);
+
 // Creates the folder and every missing ancestor; an existing folder is no failure. An empty path, a file in
 // the way or a failed creation raises FileSystemError "create_directories" with the path.
 void create_directories(const Path& path);

@@ -7,6 +7,7 @@
 #include "install/editor_config.hpp"
 #include "install/installation_names.hpp"
 #include "install/process_info.hpp"
+#include "install/staging_folder.hpp"
 #include "install/target_layout.hpp"
 #include "verify/manifest.hpp"
 #include "verify/original_software.hpp"
@@ -36,9 +37,7 @@ void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, c
 
   // Preparing: the staging folder is a fresh sibling of the target.
   fs::create_directories(fs::parent(target_dir));
-  const fs::Path staging_dir = staging_folder(target_dir, current_process_id());
-  if (fs::exists(staging_dir)) throw SetupError("Temporary installation folder already exists");
-  fs::create_directory(staging_dir);
+  const fs::Path staging_dir = create_staging_folder(target_dir, current_process_id());
 
   // Filling: everything goes into the staging folder, which nobody else uses.
   fill_staging_folder(exe_dir, source_dir, payload_dir, staging_dir);

@@ -11,9 +11,6 @@ namespace tavo::install {
 // the target. Returns normally when the target holds this installation (built now or found present).
 void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, const fs::Path& target_dir);
 
-// "<target>.vorbereitung-<pid>": a sibling of the target, so the final rename stays on one volume.
-fs::Path staging_folder(const fs::Path& target_dir, std::uint32_t process_id);
-
 // True when the target is this version's finished installation: marker line, patched driver DLL, the payload's
 // shim. A digest that cannot be computed raises its own error.
 bool is_current_installation(const fs::Path& target_dir, const fs::Path& payload_dir);

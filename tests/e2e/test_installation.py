@@ -118,6 +118,24 @@ class Installation(TempFolderTest):
         package.result_file.unlink()
         self.assertEqual(snapshot(package.root), before)
 
+    def test_leftover_staging_folder_with_the_same_process_id_does_not_block_the_target(self):
+        # A crashed run leaves its staging folder; in a fresh PID namespace every run has process id 1.
+        if WINDOWS:
+            self.skipTest("process ids under Wine cannot be pinned")
+        if subprocess.run(["unshare", "--pid", "--fork", "true"], capture_output=True).returncode != 0:
+            self.skipTest("no PID namespace can be made here (needs root)")
+        package = make_package(self.tmp)
+        target = self.tmp / "Ziel"
+        leftover = self.tmp / "Ziel.vorbereitung-1"
+        (leftover / "App").mkdir(parents=True)
+        (leftover / "App" / "halb.txt").write_bytes(b"from the crashed run")
+        command = ["unshare", "--pid", "--fork", str(package.exe), "--prepare-only", "--target", str(target)]
+        run = subprocess.run(command, env=self.env, capture_output=True, timeout=600)
+        self.assert_ok(run, package)
+        self.assert_installation(package, target)
+        self.assertEqual(self.staging_leftovers(target), ["Ziel.vorbereitung-1"])
+        self.assertEqual((leftover / "App" / "halb.txt").read_bytes(), b"from the crashed run")
+
     def test_source_without_presets_gets_an_empty_presets_folder(self):
         package = make_package(self.tmp, presets=False)
         target = self.tmp / "Ziel"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/setup_error.hpp"
+#include "install/staging_folder.hpp"
 #include "install/transaction.hpp"
 #include "support/test_support.hpp"
 #include "tavo/build_config.hpp"
@@ -54,6 +55,33 @@ TEST(StagingFolder, IsTheTargetsTextWithTheProcessId) {
   EXPECT_EQ(staging_folder(L"C:\\Users\\J\u00fcrgen\\Documents\\Tessaroll TAVO-x64", 4711).text(),
             L"C:\\Users\\J\u00fcrgen\\Documents\\Tessaroll TAVO-x64.vorbereitung-4711");
   EXPECT_EQ(staging_folder(L"/srv/x", 4294967295u).text(), L"/srv/x.vorbereitung-4294967295");
+  EXPECT_EQ(staging_folder(L"/srv/x", 32, 2).text(), L"/srv/x.vorbereitung-32-2");
+}
+
+TEST(StagingFolder, LeftoversOfEarlierRunsWithTheSameIdAreStepped) {
+  test::TempDir dir;
+  const fs::Path target = dir / L"Ziel";
+  test::write_file(dir / L"Ziel.vorbereitung-32/App/left.txt", "crashed run");
+  test::write_file(dir / L"Ziel.vorbereitung-32-2", "a file of that name");
+  EXPECT_EQ(create_staging_folder(target, 32), dir / L"Ziel.vorbereitung-32-3");
+  EXPECT_TRUE(test::exists(dir / L"Ziel.vorbereitung-32-3"));
+  EXPECT_EQ(test::read_file(dir / L"Ziel.vorbereitung-32/App/left.txt"), "crashed run");
+  EXPECT_EQ(test::read_file(dir / L"Ziel.vorbereitung-32-2"), "a file of that name");
+  EXPECT_FALSE(test::exists(target));
+}
+
+TEST(StagingFolder, AllNamesTakenIsRefused) {
+  test::TempDir dir;
+  for (unsigned attempt = 1; attempt <= kStagingNames; ++attempt) {
+    test::make_directories(staging_folder(dir / L"Ziel", 7, attempt));
+  }
+  try {
+    create_staging_folder(dir / L"Ziel", 7);
+    ADD_FAILURE() << "no error raised";
+  } catch (const SetupError& e) {
+    EXPECT_STREQ(e.what(), "Temporary installation folder already exists");
+  }
+  EXPECT_FALSE(test::exists(staging_folder(dir / L"Ziel", 7, kStagingNames + 1)));
 }
 
 }  // namespace

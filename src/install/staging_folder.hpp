@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+#include "fs/path.hpp"
+
+namespace tavo::install {
+
+// How many staging names a run tries: "<target>.vorbereitung-<pid>", then "-2", "-3", ...
+inline constexpr unsigned kStagingNames = 100;
+
+// "<target>.vorbereitung-<pid>", and from the second try on "<target>.vorbereitung-<pid>-<try>": a sibling of
+// the target, so the final rename stays on one volume.
+fs::Path staging_folder(const fs::Path& target_dir, std::uint32_t process_id, unsigned attempt = 1);
+
+// Creates the first staging folder whose name is free and returns it. Whatever stands at a taken name (the
+// leftover of a crashed run whose process id came round again) is left alone. Raises SetupError "Temporary
+// installation folder already exists" when every name is taken, FileSystemError "create_directory" when the
+// folder cannot be made.
+fs::Path create_staging_folder(const fs::Path& target_dir, std::uint32_t process_id);
+
+}  // namespace tavo::install
