@@ -1,8 +1,8 @@
 #pragma once
-// Small text files that the setup writes itself (8-bit text, text mode: CR LF on Windows).
+// Small text files that the setup writes itself (8-bit text, text mode: CR LF on Windows), and the first line
+// of one that it reads back.
 
 #include <cstddef>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,14 +11,20 @@
 
 namespace tavo::fs {
 
-// Creates or truncates the file and writes the text in text mode; false when opening, writing or closing fails.
+// Writes the text into a plain file of the setup's own: a new file, or an existing regular file with no other
+// name (no second hard link), truncated first. Anything else at the path is left alone and makes this return
+// false: a symbolic link (dangling or not; on Windows any reparse point), a FIFO, a device, a folder. Opening
+// never blocks. False too when creating, writing or closing fails; nothing that reached the disk is removed.
 bool write_text_file(const Path& path, std::string_view text) noexcept;
 
-// The first line of a text file without its line end, reading at most max_bytes; nothing when the file cannot
-// be opened.
+// The first line of a regular file without its line end, reading at most max_bytes; nothing when the file
+// cannot be opened or read, or is not a regular file (a FIFO there must not hang the run).
 std::optional<std::string> read_first_line(const Path& path, std::size_t max_bytes);
 
-// The platform half: opens the file in text mode with sharing that locks nobody out.
-std::FILE* open_text_file(const Path& path, bool write) noexcept;
+namespace detail {
+// The platform half of read_first_line: the bytes of a regular file before the first `stop` byte, at most
+// max_bytes of them.
+std::optional<std::string> read_regular_file_prefix(const Path& path, std::size_t max_bytes, char stop);
+}  // namespace detail
 
 }  // namespace tavo::fs

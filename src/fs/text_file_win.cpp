@@ -1,12 +1,76 @@
-#include <share.h>
-#include <stdio.h>
+#include <windows.h>
 
+#include "common/win_handles.hpp"
 #include "fs/text_file.hpp"
 
 namespace tavo::fs {
+namespace {
 
-std::FILE* open_text_file(const Path& path, bool write) noexcept {
-  return ::_wfsopen(path.text().c_str(), write ? L"w" : L"r", _SH_DENYNO);
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// A file on disk that is neither a folder nor a reparse point, with this one name.
+bool is_plain_file_of_its_own(HANDLE file) noexcept {
+  if (::GetFileType(file) != FILE_TYPE_DISK) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(file, &info)) return false;
+  const DWORD refused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+  return (info.dwFileAttributes & refused) == 0 && info.nNumberOfLinks == 1;
 }
 
+// Text mode as the C runtime writes it: every line feed reaches the disk as CR LF.
+std::string with_crlf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (const char c : text) {
+    if (c == '\n') out.push_back('\r');
+    out.push_back(c);
+  }
+  return out;
+}
+
+}  // namespace
+
+bool write_text_file(const Path& path, std::string_view text) noexcept {
+  try {
+    // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened itself, seen and left alone, never written through.
+    // Nothing is truncated before the file has proven to be our own; others may go on reading it meanwhile.
+    win::UniqueHandle file(::CreateFileW(path.text().c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file || !is_plain_file_of_its_own(file.get()) || !::SetEndOfFile(file.get())) return false;
+    const std::string bytes = with_crlf(text);
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+      return false;
+    }
+    return ::CloseHandle(file.release()) != 0;
+  } catch (...) {
+    return false;  // no memory for the text: as good as a failed write
+  }
+}
+
+namespace detail {
+
+std::optional<std::string> read_regular_file_prefix(const Path& path, std::size_t max_bytes, char stop) {
+  win::UniqueHandle file(::CreateFileW(path.text().c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || ::GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
+  std::string prefix(max_bytes, '\0');
+  std::size_t filled = 0;
+  while (filled < max_bytes) {
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), prefix.data() + filled, static_cast<DWORD>(max_bytes - filled), &got, nullptr)) {
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    filled += got;
+  }
+  prefix.resize(filled);
+  // Text mode as the C runtime reads it: Ctrl+Z ends the text.
+  const std::size_t end = prefix.find_first_of(std::string{stop, '\x1a'});
+  if (end != std::string::npos) prefix.resize(end);
+  return prefix;
+}
+
+}  // namespace detail
 }  // namespace tavo::fs

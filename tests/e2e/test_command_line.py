@@ -1,6 +1,8 @@
 """The real program's command line: refusals, the result file and its line ends."""
 
-from tavo_e2e import EOL, TempFolderTest, main, make_package, run_setup, snapshot, winpath
+import os
+
+from tavo_e2e import EOL, OK_REPORT, WINDOWS, TempFolderTest, main, make_package, run_setup, snapshot, winpath
 
 
 class CommandLine(TempFolderTest):
@@ -28,6 +30,35 @@ class CommandLine(TempFolderTest):
         package.result_file.write_bytes(b"earlier")
         self.assertEqual(run_setup(package, "--nope", env=self.env).returncode, 2)
         self.assertEqual(package.result(), b"earlier")
+
+    def test_result_file_is_written_only_as_a_plain_file_of_its_own(self):
+        # Whatever else stands at its name is left alone, and the run ends as it would have.
+        outside = self.tmp / "draussen.txt"
+        kinds = {
+            "hard link": lambda name: os.link(outside, name),
+            "folder link": lambda name: os.symlink(self.tmp, name, target_is_directory=True),
+        }
+        if not WINDOWS:  # Wine shows a Linux link to a file as a plain file; Windows has no FIFOs
+            kinds["file link"] = lambda name: os.symlink(outside, name)
+            kinds["dangling link"] = lambda name: os.symlink(self.tmp / "neu.txt", name)
+            kinds["FIFO"] = os.mkfifo
+        for i, (kind, make) in enumerate(kinds.items()):
+            with self.subTest(kind):
+                outside.write_bytes(b"the user's own")
+                package = make_package(self.tmp / str(i))
+                make(package.result_file)
+                run = run_setup(package, "--prepare-only", "--target", winpath(self.tmp / str(i) / "Ziel"),
+                                env=self.env, timeout=120)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertEqual(outside.read_bytes(), b"the user's own")
+                self.assertFalse((self.tmp / "neu.txt").exists())
+                os.unlink(package.result_file)
+
+        package = make_package(self.tmp / "plain")
+        package.result_file.write_bytes(b"an earlier, longer result of another run")
+        run = run_setup(package, "--prepare-only", "--target", winpath(self.tmp / "plain" / "Ziel"), env=self.env)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(package.result(), OK_REPORT)
 
 
 if __name__ == "__main__":

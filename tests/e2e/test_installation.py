@@ -177,6 +177,14 @@ class Installation(TempFolderTest):
                             b"Destination exists and will not be overwritten")
         self.assertEqual(file_target.read_bytes(), b"not a folder")
 
+        if not WINDOWS:  # Windows file systems hold no FIFOs
+            fifo_target = self.tmp / "Ziele" / "FIFO als Marker"
+            fifo_target.mkdir()
+            os.mkfifo(fifo_target / "TAVO-x64-installation.txt")
+            self.assert_refused(self.install(package, fifo_target), package,
+                                b"Destination exists and will not be overwritten")
+            self.assertEqual(os.listdir(fifo_target), ["TAVO-x64-installation.txt"])
+
     def test_a_failure_while_filling_leaves_only_the_staging_folder(self):
         package = make_package(self.tmp)
         # Seven valid lines, but one payload file is named twice and the remover is missing.
