@@ -34,7 +34,12 @@ void write_editor_setting(const fs::Path& settings_file, std::wstring_view secti
   if (!write_private_profile_string(section, key, value, settings_file)) throw SetupError("Cannot configure editor");
 }
 
+void check_editor_folders(const fs::Path& target_dir) {
+  if (target_dir.text().find_first_of(L"\r\n") != std::wstring::npos) throw SetupError("Cannot configure editor");
+}
+
 void configure_editor(const fs::Path& staging_dir, const fs::Path& target_dir) {
+  check_editor_folders(target_dir);
   const fs::Path settings_file = fs::join(staging_dir, L"App/Bin/tset.ini");
   for (const FolderSetting& setting : kFolderSettings) {
     write_editor_setting(settings_file, setting.section, setting.key, fs::join(target_dir, setting.folder));

@@ -11,6 +11,11 @@ namespace tavo::install {
 // setting that cannot be written.
 void configure_editor(const fs::Path& staging_dir, const fs::Path& target_dir);
 
+// Raises SetupError "Cannot configure editor" when the settings could not hold folders under `target_dir`
+// (a line break in its text would split a line of tset.ini), so that such a target is refused before anything
+// is written.
+void check_editor_folders(const fs::Path& target_dir);
+
 // Writes `folder` as the value of `key` in `section`: its text with forward slashes and a final "/".
 // Raises SetupError "Cannot configure editor".
 void write_editor_setting(const fs::Path& settings_file, std::wstring_view section, std::wstring_view key,

@@ -28,6 +28,9 @@ void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, c
     throw SetupError("Destination exists and will not be overwritten");
   }
 
+  // Settings that could not be written are refused now, not after the whole tree was copied.
+  check_editor_folders(target_dir);
+
   // The staging folder beside such a target would lie inside the trees it is copied from: the copy would
   // never end, and the package's original software would be written to.
   if (fs::is_within(target_dir, source_dir)) throw SetupError("Destination inside bundled original software");

@@ -250,6 +250,16 @@ class Installation(TempFolderTest):
                 package.result_file.unlink()
                 self.assertEqual(snapshot(package.root), before)
 
+    def test_target_with_a_line_break_is_refused_before_anything_is_written(self):
+        if WINDOWS:
+            self.skipTest("Windows names hold no line breaks")
+        package = make_package(self.tmp)
+        before = snapshot(self.tmp)
+        self.assert_refused(self.install(package, self.tmp / "neu" / "Ziel\nTavo=x"), package,
+                            b"Cannot configure editor")
+        package.result_file.unlink()
+        self.assertEqual(snapshot(self.tmp), before)
+
     def test_relative_target_is_taken_against_the_current_directory(self):
         package = make_package(self.tmp)
         work = self.tmp / "Arbeitsordner"

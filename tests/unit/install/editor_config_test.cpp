@@ -120,5 +120,21 @@ TEST(WriteEditorSetting, UnwritableFileRaisesCannotConfigureEditor) {
   }
 }
 
+TEST(CheckEditorFolders, ALineBreakInTheTargetIsRefusedBeforeAnythingIsWritten) {
+  TempDir dir;
+  write_file(dir / L"App/Bin/tset.ini", "[StaticPath]\r\n");
+  for (const wchar_t* target : {L"/srv/Ziel\nTavo=/etc/", L"D:\\Ziel\r", L"\nZiel"}) {
+    try {
+      check_editor_folders(target);
+      ADD_FAILURE() << "no error raised";
+    } catch (const SetupError& e) {
+      EXPECT_STREQ(e.what(), "Cannot configure editor");
+    }
+    EXPECT_THROW(configure_editor(dir.path(), target), SetupError);
+  }
+  EXPECT_EQ(read_file(dir / L"App/Bin/tset.ini"), "[StaticPath]\r\n");
+  EXPECT_NO_THROW(check_editor_folders(L"D:\\Tessaroll TAVO-x64 [alt]=1"));
+}
+
 }  // namespace
 }  // namespace tavo::install
