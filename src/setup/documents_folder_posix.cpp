@@ -1,44 +1,51 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
+#include "common/posix_fd.hpp"
 #include "common/utf8.hpp"
 #include "fs/path.hpp"
 #include "setup/desktop.hpp"
+#include "setup/user_dirs.hpp"
 
 namespace tavo::setup {
 namespace {
+
+constexpr std::size_t kMaxUserDirsBytes = 1 << 20;
 
 std::string environment(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
 }
 
-// XDG_DOCUMENTS_DIR="$HOME/Dokumente" from user-dirs.dirs; the value is "$HOME/..." or an absolute path.
+// The file's text when it is a regular file; opened without blocking, so a FIFO there cannot hold the run.
+std::string read_user_dirs(const std::string& name) {
+  posix::UniqueFd file(::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  struct stat status {};
+  if (!file || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return {};
+  std::string text(kMaxUserDirsBytes, '\0');
+  std::size_t filled = 0;
+  while (filled < text.size()) {
+    const ssize_t got = ::read(file.get(), text.data() + filled, text.size() - filled);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    filled += static_cast<std::size_t>(got);
+  }
+  text.resize(filled);
+  return text;
+}
+
 std::optional<std::string> xdg_documents_dir(const std::string& home) {
   std::string config = environment("XDG_CONFIG_HOME");
   if (config.empty()) {
     if (home.empty()) return std::nullopt;
     config = home + "/.config";
   }
-  std::ifstream in(config + "/user-dirs.dirs");
-  std::string line;
-  const std::string key = "XDG_DOCUMENTS_DIR=";
-  std::optional<std::string> found;
-  while (std::getline(in, line)) {
-    std::size_t start = line.find_first_not_of(" \t");
-    if (start == std::string::npos || line.compare(start, key.size(), key) != 0) continue;
-    std::string value = line.substr(start + key.size());
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-    if (value.rfind("$HOME", 0) == 0) {
-      if (home.empty()) continue;
-      value = home + value.substr(5);
-    } else if (value.empty() || value.front() != '/') {
-      continue;
-    }
-    found = value;  // the last assignment wins, as in a shell
-  }
-  return found;
+  return documents_dir_from_user_dirs(read_user_dirs(config + "/user-dirs.dirs"), home);
 }
 
 }  // namespace

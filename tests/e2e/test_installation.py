@@ -285,6 +285,16 @@ class Installation(TempFolderTest):
         self.assert_ok(run, package)
         self.assertEqual((target / "TAVO-x64-installation.txt").read_bytes(), MARKER)
 
+    def test_a_fifo_as_user_dirs_file_does_not_hang_the_run(self):
+        if WINDOWS:
+            self.skipTest("the Windows build asks the shell for the Documents folder")
+        package = make_package(self.tmp)
+        (self.home / ".config").mkdir()
+        os.mkfifo(self.home / ".config" / "user-dirs.dirs")
+        self.assert_ok(run_setup(package, "--prepare-only", env=self.env, timeout=60), package)
+        self.assertEqual((self.home / "Documents" / "Tessaroll TAVO-x64" / "TAVO-x64-installation.txt").read_bytes(),
+                         MARKER)
+
     def test_program_at_a_drive_root(self):
         if not WINDOWS:
             self.skipTest("drive roots exist only in the Windows build")
