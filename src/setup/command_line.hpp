@@ -15,7 +15,8 @@ struct CommandLine {
 // an unknown argument, or "--source"/"--target" without a value.
 std::optional<CommandLine> scan_command_line(const std::vector<std::wstring>& arguments);
 
-// The process's arguments after the program's own path (CommandLineToArgvW on Windows).
-std::vector<std::wstring> process_arguments(int argc, char** argv);
+// The process's arguments after the program's own path (CommandLineToArgvW on Windows); nothing when the
+// command line cannot be split.
+std::optional<std::vector<std::wstring>> process_arguments(int argc, char** argv);
 
 }  // namespace tavo::setup

@@ -6,12 +6,12 @@
 
 namespace tavo::setup {
 
-std::vector<std::wstring> process_arguments(int /*argc*/, char** /*argv*/) {
+std::optional<std::vector<std::wstring>> process_arguments(int /*argc*/, char** /*argv*/) {
   int count = 0;
   // CommandLineToArgvW applies the Windows rules for quotes and backslashes; the vector is freed with LocalFree.
   win::UniqueLocalMemory vector(::CommandLineToArgvW(::GetCommandLineW(), &count));
+  if (!vector) return std::nullopt;
   std::vector<std::wstring> arguments;
-  if (!vector) return arguments;
   auto** argv = static_cast<wchar_t**>(vector.get());
   for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
   return arguments;

@@ -59,7 +59,11 @@ int run_setup(const SetupOperations& operations) {
     return 1;  // before the command line: there is no known place for the result file
   }
 
-  const std::optional<CommandLine> command_line = scan_command_line(operations.command_line_arguments());
+  // A command line that cannot be read is refused like a wrong one: a scripted run must not become an
+  // interactive one with the default target.
+  const std::optional<std::vector<std::wstring>> arguments = operations.command_line_arguments();
+  if (!arguments) return 2;
+  const std::optional<CommandLine> command_line = scan_command_line(*arguments);
   if (!command_line) return 2;
   const bool prepare_only = command_line->prepare_only;
   const fs::Path result_file = fs::join(exe_dir, kResultFileName);

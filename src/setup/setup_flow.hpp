@@ -14,7 +14,7 @@ namespace tavo::setup {
 // later operations.
 struct SetupOperations {
   std::function<fs::Path()> executable_directory;
-  std::function<std::vector<std::wstring>()> command_line_arguments;
+  std::function<std::optional<std::vector<std::wstring>>()> command_line_arguments;  // nothing: unreadable
   std::function<long()> initialize_com;
   std::function<void()> uninitialize_com;
   std::function<std::optional<fs::Path>()> documents_folder;

@@ -22,7 +22,7 @@ struct Box {
 // Stands in for the desktop and the later operations, and records what the flow asked of them.
 struct FakeSystem {
   fs::Path exe_dir;
-  std::vector<std::wstring> arguments;
+  std::optional<std::vector<std::wstring>> arguments = std::vector<std::wstring>{};
   long com_result = 0;
   std::optional<fs::Path> documents;
   bool original_software = true;
@@ -100,12 +100,17 @@ class SetupFlow : public ::testing::Test {
   FakeSystem system;
 };
 
-TEST_F(SetupFlow, RefusedCommandLineEndsSilentlyWithStatus2) {
-  system.arguments = {L"--target"};
-  EXPECT_EQ(system.run(), 2);
-  EXPECT_EQ(system.com_initialized, 0);
-  EXPECT_TRUE(system.boxes.empty());
-  EXPECT_FALSE(system.result.has_value());
+TEST_F(SetupFlow, RefusedOrUnreadableCommandLineEndsSilentlyWithStatus2) {
+  for (const auto& arguments : {std::optional<std::vector<std::wstring>>{{L"--target"}},
+                                std::optional<std::vector<std::wstring>>{}}) {
+    FakeSystem fresh;
+    fresh.arguments = arguments;
+    EXPECT_EQ(fresh.run(), 2);
+    EXPECT_EQ(fresh.com_initialized, 0);
+    EXPECT_TRUE(fresh.boxes.empty());
+    EXPECT_TRUE(fresh.prepared.empty());
+    EXPECT_FALSE(fresh.result.has_value());
+  }
 }
 
 TEST_F(SetupFlow, PrepareOnlyShowsNoBoxAndSkipsTheDeviceCheck) {
