@@ -1,6 +1,7 @@
 #include "install/transaction.hpp"
 
 #include "common/setup_error.hpp"
+#include "fs/containment.hpp"
 #include "fs/file_operations.hpp"
 #include "fs/file_status.hpp"
 #include "fs/link_check.hpp"
@@ -32,8 +33,11 @@ void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, c
   check_editor_folders(target_dir);
 
   // The staging folder beside such a target would lie inside the trees it is copied from: the copy would
-  // never end, and the package's original software would be written to.
-  if (fs::is_within(target_dir, source_dir)) throw SetupError("Destination inside bundled original software");
+  // never end, and the package's original software would be written to. The spelling gives a quick answer;
+  // the folders on disk give the sure one (links, junctions, other drive letters, short names).
+  if (fs::is_within(target_dir, source_dir) || fs::lies_within_on_disk(target_dir, source_dir)) {
+    throw SetupError("Destination inside bundled original software");
+  }
 
   fs::refuse_linked_tree(fs::join(source_dir, L"App"));
   fs::refuse_linked_tree(fs::join(source_dir, L"Tavo"));

@@ -250,6 +250,32 @@ class Installation(TempFolderTest):
                 package.result_file.unlink()
                 self.assertEqual(snapshot(package.root), before)
 
+    def test_target_inside_the_original_software_by_another_way_is_refused(self):
+        # Links, another drive letter, another spelling: the folders on disk decide, before anything is written.
+        package = make_package(self.tmp)
+        os.symlink(package.source / "Tavo", self.tmp / "tl", target_is_directory=True)
+        os.symlink(package.source, self.tmp / "ol", target_is_directory=True)
+        inside = b"Destination inside bundled original software"
+        cases = [(winpath(self.tmp / "tl" / "Install"), inside),
+                 (winpath(self.tmp / "ol" / "Neu" / "Install"), inside),
+                 (winpath(self.tmp / "tl"), b"Destination exists and will not be overwritten")]
+        if WINDOWS:
+            drive = wine_documents().parents[3] / "dosdevices" / "q:"
+            if drive.exists() or drive.is_symlink():
+                drive.unlink()
+            os.symlink(package.source / "Tavo", drive)
+            self.addCleanup(drive.unlink)
+            cases += [("Q:\\Install", inside), ("\\\\?\\" + winpath(package.source / "Neu"), inside),
+                      (winpath(package.source / "TAVO" / "Install").upper(), inside)]
+        before = snapshot(package.root)
+        for target, message in cases:
+            with self.subTest(target):
+                run = run_setup(package, "--prepare-only", "--target", target, env=self.env)
+                self.assert_refused(run, package, message)
+                package.result_file.unlink()
+                self.assertEqual(snapshot(package.root), before)
+        self.assertEqual(sorted(p.name for p in self.tmp.iterdir()), ["Paket", "home", "ol", "tl"])
+
     def test_target_with_a_line_break_is_refused_before_anything_is_written(self):
         if WINDOWS:
             self.skipTest("Windows names hold no line breaks")

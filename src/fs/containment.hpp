@@ -1,0 +1,15 @@
+#pragma once
+
+#include "fs/path.hpp"
+
+namespace tavo::fs {
+
+// Whether the folder `path` (which need not exist yet) is `folder` itself or lies below it on disk. Judged by
+// the identity of folders (device and inode; volume serial number and file index), not by spelling: the
+// nearest existing ancestor of `path` is opened as a creation would reach it, through every link, junction,
+// mapped or substituted drive, 8.3 name, "\\?\" prefix and case, and compared with `folder` and the folders
+// above or below it. Both paths in absolute normal form. Only reads; anything that cannot be opened or listed
+// is taken as not within (whatever would be written there fails anyway).
+bool lies_within_on_disk(const Path& path, const Path& folder);
+
+}  // namespace tavo::fs

@@ -1,0 +1,82 @@
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/win_handles.hpp"
+#include "fs/containment.hpp"
+#include "fs/file_status.hpp"
+#include "fs/filesystem_error.hpp"
+#include "fs/folder_walk_win.hpp"
+
+namespace tavo::fs {
+namespace {
+
+struct Identity {
+  DWORD volume;
+  DWORD index_high;
+  DWORD index_low;
+  bool operator==(const Identity& o) const noexcept {
+    return volume == o.volume && index_high == o.index_high && index_low == o.index_low;
+  }
+};
+
+// The folder's identity, reached through every reparse point on the way; nothing when it cannot be opened.
+std::optional<Identity> identity_of(const std::wstring& long_path, DWORD& error) {
+  win::UniqueHandle handle(::CreateFileW(long_path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!handle || !::GetFileInformationByHandle(handle.get(), &info)) {
+    error = ::GetLastError();
+    return std::nullopt;
+  }
+  error = 0;
+  return Identity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+std::optional<Identity> nearest_existing_identity(Path path) {
+  for (;;) {
+    DWORD error = 0;
+    if (std::optional<Identity> found = identity_of(long_path_text(path.text()), error)) return found;
+    Path up = parent(path);
+    if (!is_not_found_error(static_cast<int>(error)) || up.empty() || up == path) return std::nullopt;
+    path = std::move(up);
+  }
+}
+
+// Whether `wanted` is `root` or one of the folders below it. The search goes down, not up from `wanted`: a
+// folder reached through a drive letter of its own has no way up on some systems (Wine shows such a drive as a
+// volume of its own), while every folder below `root` is reached by listing it. Reparse points are not entered:
+// the link check refuses them in the trees that are copied.
+bool is_in_tree(const std::wstring& root, const Identity& wanted) {
+  std::vector<std::wstring> pending{root};
+  while (!pending.empty()) {
+    std::wstring folder = std::move(pending.back());
+    pending.pop_back();
+    DWORD error = 0;
+    const std::optional<Identity> identity = identity_of(folder, error);
+    if (identity && *identity == wanted) return true;
+    WIN32_FIND_DATAW data;
+    win::UniqueFindHandle listing = win_walk::open_listing(folder, data, error);
+    if (!listing) continue;  // an unlistable folder cannot receive the installation through this walk either
+    do {
+      const DWORD attributes = data.dwFileAttributes;
+      if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+          win_walk::is_dot_or_dot_dot(data.cFileName)) {
+        continue;
+      }
+      pending.push_back(folder + (folder.back() == L'\\' ? L"" : L"\\") + data.cFileName);
+    } while (::FindNextFileW(listing.get(), &data));
+  }
+  return false;
+}
+
+}  // namespace
+
+bool lies_within_on_disk(const Path& path, const Path& folder) {
+  const std::optional<Identity> wanted = nearest_existing_identity(path);
+  return wanted && is_in_tree(long_path_text(folder.text()), *wanted);
+}
+
+}  // namespace tavo::fs
