@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <vector>
@@ -16,10 +17,18 @@ inline bool is_dot_or_dot_dot(const char* name) noexcept {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// Opens the folder `name` relative to `dir` (or AT_FDCWD) for listing; errno tells why when it fails.
+// Opens the folder `name` relative to `dir` (or AT_FDCWD) for listing; errno tells why when it fails. With
+// O_NOFOLLOW in extra_flags, a link there fails with ELOOP (Linux reports ENOTDIR for O_DIRECTORY on a link).
 inline posix::UniqueDir open_folder(int dir, const char* name, int extra_flags) noexcept {
   const int fd = ::openat(dir, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | extra_flags);
-  if (fd < 0) return posix::UniqueDir();
+  if (fd < 0) {
+    struct stat status {};
+    if (errno == ENOTDIR && (extra_flags & O_NOFOLLOW) != 0 &&
+        ::fstatat(dir, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(status.st_mode)) {
+      errno = ELOOP;
+    }
+    return posix::UniqueDir();
+  }
   DIR* listing = ::fdopendir(fd);
   if (listing == nullptr) {
     const int error = errno;

@@ -30,12 +30,14 @@ inline win::UniqueFindHandle open_listing(std::wstring& path, WIN32_FIND_DATAW& 
 
 // Walks the folder tree below `path`, which must name a folder. For every entry except "." and "..", `path`
 // holds the entry's full path while visit(path, data) runs; visit returns true to enter the entry as a folder.
-// A folder is entered right after its entry (depth first). fail_root(error) runs when the root cannot be
-// listed, fail_below(error) when a folder below it cannot; both must raise. `path` is reused as the one
-// buffer of the walk and holds the root again at the end.
-template <typename Visit, typename FailRoot, typename FailBelow>
-void walk(std::wstring& path, Visit&& visit, FailRoot&& fail_root, FailBelow&& fail_below) {
+// A folder is entered right after its entry (depth first). hold(path) runs before each folder (the root
+// included) is listed and returns a handle that stays open until the folder is done (or an invalid one).
+// fail_root(error) runs when the root cannot be listed, fail_below(error) when a folder below it cannot; both
+// must raise. `path` is reused as the one buffer of the walk and holds the root again at the end.
+template <typename Visit, typename Hold, typename FailRoot, typename FailBelow>
+void walk(std::wstring& path, Visit&& visit, Hold&& hold, FailRoot&& fail_root, FailBelow&& fail_below) {
   struct Level {
+    win::UniqueHandle held;
     win::UniqueFindHandle listing;
     std::size_t length;  // of the folder's own path
     bool holds_entry;    // the find data holds an entry of this folder that is not yet visited
@@ -44,9 +46,10 @@ void walk(std::wstring& path, Visit&& visit, FailRoot&& fail_root, FailBelow&& f
   WIN32_FIND_DATAW data;
   std::vector<Level> levels;
   DWORD error = 0;
+  win::UniqueHandle held_root = hold(static_cast<const std::wstring&>(path));
   win::UniqueFindHandle root = open_listing(path, data, error);
   if (error != 0) fail_root(error);
-  if (root) levels.push_back(Level{std::move(root), root_length, true});
+  if (root) levels.push_back(Level{std::move(held_root), std::move(root), root_length, true});
 
   while (!levels.empty()) {
     Level& level = levels.back();
@@ -65,11 +68,19 @@ void walk(std::wstring& path, Visit&& visit, FailRoot&& fail_root, FailBelow&& f
     if (!visit(path, static_cast<const WIN32_FIND_DATAW&>(data))) continue;
 
     const std::size_t length = path.size();
+    win::UniqueHandle held = hold(static_cast<const std::wstring&>(path));
     win::UniqueFindHandle listing = open_listing(path, data, error);
     if (error != 0) fail_below(error);
-    if (listing) levels.push_back(Level{std::move(listing), length, true});
+    if (listing) levels.push_back(Level{std::move(held), std::move(listing), length, true});
   }
   path.resize(root_length);
+}
+
+// The walk without held handles.
+template <typename Visit, typename FailRoot, typename FailBelow>
+void walk(std::wstring& path, Visit&& visit, FailRoot&& fail_root, FailBelow&& fail_below) {
+  walk(path, std::forward<Visit>(visit), [](const std::wstring&) { return win::UniqueHandle(); },
+       std::forward<FailRoot>(fail_root), std::forward<FailBelow>(fail_below));
 }
 
 }  // namespace tavo::fs::win_walk

@@ -45,9 +45,10 @@ int copy_content(int in, int out) noexcept {
 
 }  // namespace
 
-int copy_to_new_file(int from_dir, const char* from_name, int to_dir, const char* to_name) noexcept {
+int copy_to_new_file(int from_dir, const char* from_name, int to_dir, const char* to_name,
+                     int extra_open_flags) noexcept {
   // O_NONBLOCK: a FIFO in a source tree must not hang the setup; it is refused below.
-  posix::UniqueFd in(::openat(from_dir, from_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  posix::UniqueFd in(::openat(from_dir, from_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | extra_open_flags));
   if (!in) return errno;
   struct stat source {};
   if (::fstat(in.get(), &source) != 0) return errno;

@@ -22,7 +22,11 @@ struct LinkRefusingVisitor {
     return S_ISDIR(status.st_mode);
   }
   void leave() const noexcept {}
-  [[noreturn]] void fail(int error) const { throw FileSystemError(link_check::advance_walk, error); }
+  // ELOOP: a folder became a link after its test.
+  [[noreturn]] void fail(int error) const {
+    if (error == ELOOP) throw SetupError(link_check::linked_entry);
+    throw FileSystemError(link_check::advance_walk, error);
+  }
 };
 
 }  // namespace

@@ -4,15 +4,22 @@
 #include <cerrno>
 #include <vector>
 
+#include "common/setup_error.hpp"
 #include "common/utf8.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/folder_walk_posix.hpp"
 #include "fs/kernel_copy_posix.hpp"
+#include "fs/link_check_messages.hpp"
 #include "fs/path_forms.hpp"
 #include "fs/tree_copy.hpp"
 
 namespace tavo::fs {
 namespace {
+
+// Every source entry is opened relative to the folder that listed it and without following a link
+// (O_NOFOLLOW), so an entry swapped for a link after the link check fails with ELOOP instead of leading out
+// of the tree: there is no moment in which a link is followed.
+constexpr int kNoFollow = O_NOFOLLOW;
 
 // Creates the folder `name` in `dir` (an existing folder is accepted) and opens it; a link there is refused.
 posix::UniqueFd make_folder(int dir, const char* name, int& error) noexcept {
@@ -25,12 +32,20 @@ posix::UniqueFd make_folder(int dir, const char* name, int& error) noexcept {
   return folder;
 }
 
-// The kind of an entry after following links; the listing's type saves a stat call for plain entries.
-mode_t followed_type(int dir, const dirent& entry, int& error) noexcept {
-  if (entry.d_type == DT_DIR) return S_IFDIR;
-  if (entry.d_type == DT_REG) return S_IFREG;
+// The entry's own kind, links not followed; the listing's type saves a stat call.
+mode_t own_type(int dir, const dirent& entry, int& error) noexcept {
+  switch (entry.d_type) {
+    case DT_DIR:
+      return S_IFDIR;
+    case DT_REG:
+      return S_IFREG;
+    case DT_LNK:
+      return S_IFLNK;
+    default:
+      break;
+  }
   struct stat status {};
-  if (::fstatat(dir, entry.d_name, &status, 0) != 0) {
+  if (::fstatat(dir, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
     error = errno;
     return 0;
   }
@@ -46,23 +61,28 @@ class CopyingVisitor {
   bool visit(int source_dir, const dirent& entry) {
     const int destination_dir = destinations_.back().get();
     int error = 0;
-    const mode_t type = followed_type(source_dir, entry, error);
+    const mode_t type = own_type(source_dir, entry, error);
     if (error != 0) fail(error);
+    if (type == S_IFLNK) throw SetupError(link_check::linked_entry);
     if (type == S_IFDIR) {
       posix::UniqueFd folder = make_folder(destination_dir, entry.d_name, error);
       if (error != 0) fail(error);
       destinations_.push_back(std::move(folder));
-      return true;
+      return true;  // the walk opens it with O_NOFOLLOW
     }
     // Neither folder nor file (a FIFO, a device): the file copy refuses it rather than block or read forever.
-    error = posix_copy::copy_to_new_file(source_dir, entry.d_name, destination_dir, entry.d_name);
+    error = posix_copy::copy_to_new_file(source_dir, entry.d_name, destination_dir, entry.d_name, kNoFollow);
     if (error != 0) fail(error);
     return false;
   }
 
   void leave() noexcept { destinations_.pop_back(); }
 
-  [[noreturn]] void fail(int error) const { throw FileSystemError("copy", error, from_, to_); }
+  // ELOOP: the entry was swapped for a link between its listing and its opening.
+  [[noreturn]] void fail(int error) const {
+    if (error == ELOOP) throw SetupError(link_check::linked_entry);
+    throw FileSystemError("copy", error, from_, to_);
+  }
 
  private:
   const Path& from_;
@@ -75,14 +95,20 @@ class CopyingVisitor {
 void copy_tree(const Path& from, const Path& to) {
   const Path f = long_path_form(from);
   const Path t = long_path_form(to);
-  const std::string source = utf8_from_wide(f.text());
+  // Without trailing separators: O_NOFOLLOW would follow a link named "link/".
+  const std::string source = utf8_from_wide(without_trailing_separators(f).text());
   const std::string destination = utf8_from_wide(t.text());
-  auto fail = [&f, &t](int error) { throw FileSystemError("copy", error, f, t); };
+  auto fail = [&f, &t](int error) {
+    if (error == ELOOP) throw SetupError(link_check::linked_root);
+    throw FileSystemError("copy", error, f, t);
+  };
 
   struct stat status {};
-  if (::stat(source.c_str(), &status) != 0) fail(errno);
+  if (::lstat(source.c_str(), &status) != 0) fail(errno);
+  if (S_ISLNK(status.st_mode)) fail(ELOOP);
   if (!S_ISDIR(status.st_mode)) {
-    if (const int error = posix_copy::copy_to_new_file(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str())) {
+    if (const int error =
+            posix_copy::copy_to_new_file(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), kNoFollow)) {
       fail(error);
     }
     return;
@@ -90,10 +116,10 @@ void copy_tree(const Path& from, const Path& to) {
   int error = 0;
   posix::UniqueFd destination_root = make_folder(AT_FDCWD, destination.c_str(), error);
   if (error != 0) fail(error);
-  posix::UniqueDir listing = posix_walk::open_folder(AT_FDCWD, source.c_str(), 0);
+  posix::UniqueDir listing = posix_walk::open_folder(AT_FDCWD, source.c_str(), kNoFollow);
   if (!listing) fail(errno);
   CopyingVisitor visitor(std::move(destination_root), f, t);
-  posix_walk::walk(std::move(listing), visitor, 0);
+  posix_walk::walk(std::move(listing), visitor, kNoFollow);
 }
 
 }  // namespace tavo::fs

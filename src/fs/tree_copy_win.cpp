@@ -1,8 +1,11 @@
 #include <windows.h>
 
+#include "common/setup_error.hpp"
+#include "common/win_handles.hpp"
 #include "fs/file_copy_win.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/folder_walk_win.hpp"
+#include "fs/link_check_messages.hpp"
 #include "fs/path_forms.hpp"
 #include "fs/tree_copy.hpp"
 
@@ -24,16 +27,44 @@ std::size_t prefix_length(const std::wstring& folder) noexcept {
   return folder.size() + (folder.empty() || folder.back() != L'\\' ? 1 : 0);
 }
 
+// Opens the source entry itself (a reparse point is not followed) and holds it while it is copied or listed:
+// without FILE_SHARE_DELETE nobody can rename, delete or replace it meanwhile, so what was checked on the
+// handle is what gets copied. Attribute access only, so the copy's own reading is not in the way.
+win::UniqueHandle hold_entry(const std::wstring& path, bool& is_link, DWORD& error) noexcept {
+  win::UniqueHandle held(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                       nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!held || !::GetFileInformationByHandle(held.get(), &info)) {
+    error = ::GetLastError();
+    return win::UniqueHandle();
+  }
+  error = 0;
+  is_link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  return held;
+}
+
 }  // namespace
 
 void copy_tree(const Path& from, const Path& to) {
   const Path f = long_path_form(from);
   const Path t = long_path_form(to);
   auto fail = [&f, &t](DWORD error) { throw FileSystemError("copy", static_cast<int>(error), f, t); };
+  // Links are refused where the copy meets them: in the folder listing, and again on the held entry.
+  auto hold = [&fail](const std::wstring& path, const char* link_message) {
+    bool is_link = false;
+    DWORD error = 0;
+    win::UniqueHandle held = hold_entry(path, is_link, error);
+    if (error != 0) fail(error);
+    if (is_link) throw SetupError(link_message);
+    return held;
+  };
 
   const DWORD attributes = ::GetFileAttributesW(f.text().c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) fail(::GetLastError());
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) throw SetupError(link_check::linked_root);
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    const win::UniqueHandle held = hold(f.text(), link_check::linked_root);
     if (const DWORD error = win_copy::copy_writable_file(f.text().c_str(), t.text().c_str(), true)) fail(error);
     return;
   }
@@ -46,18 +77,26 @@ void copy_tree(const Path& from, const Path& to) {
   if (destination.back() != L'\\') destination += L'\\';
   const std::size_t source_prefix = prefix_length(source);
   const std::size_t destination_prefix = destination.size();
+  bool at_root = true;
 
   win_walk::walk(
       source,
       [&](const std::wstring& entry, const WIN32_FIND_DATAW& data) {
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) throw SetupError(link_check::linked_entry);
         destination.resize(destination_prefix);
         destination.append(entry, source_prefix, std::wstring::npos);
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
           if (const DWORD error = make_folder(destination)) fail(error);
           return true;
         }
+        const win::UniqueHandle held = hold(entry, link_check::linked_entry);
         if (const DWORD error = win_copy::copy_writable_file(entry.c_str(), destination.c_str(), true)) fail(error);
         return false;
+      },
+      [&](const std::wstring& folder) {
+        const char* message = at_root ? link_check::linked_root : link_check::linked_entry;
+        at_root = false;
+        return hold(folder, message);
       },
       fail, fail);
 }

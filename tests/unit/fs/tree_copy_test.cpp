@@ -4,10 +4,12 @@
 
 #include <map>
 
+#include "common/setup_error.hpp"
 #include "common/utf8.hpp"
 #include "fs/file_operations.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/path_forms.hpp"
+#include "link_support.hpp"
 #include "support/test_support.hpp"
 
 namespace tavo::fs {
@@ -131,6 +133,50 @@ TEST(TreeCopy, CopiesPathsLongerThan260Characters) {
 
   copy_tree(dir / L"src", dir / L"dst");
   EXPECT_EQ(read_file(copied_file), "deep content");
+}
+
+// A link put into the tree after the link check is refused where the copy meets it, never followed.
+TEST(TreeCopyLinks, LinksMetDuringTheCopyAreRefused) {
+  struct Case {
+    const char* name;
+    const wchar_t* link;  // below the tree
+    bool at_root;
+  };
+  for (const Case& c : {Case{"folder below the root", L"src/Samples", false}, Case{"the root", L"src", true}}) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    write_file(dir / L"outside/secret.txt", "outside");
+    write_file(dir / L"real/a.txt", "a");
+    if (!c.at_root) write_file(dir / L"src/first.txt", "f");
+    const test::SymbolicLink link(dir / L"outside", dir / c.link, true);
+    if (!link.made()) GTEST_SKIP() << link.why_not();
+    try {
+      copy_tree(dir / L"src", dir / L"dst");
+      ADD_FAILURE() << "a link was copied";
+    } catch (const SetupError& e) {
+      EXPECT_STREQ(e.what(), c.at_root ? "Linked source folders are unsupported" : "Linked source files are unsupported");
+    }
+    EXPECT_FALSE(test::exists(dir / L"dst/Samples/secret.txt"));
+    EXPECT_FALSE(test::exists(dir / L"dst/secret.txt"));
+  }
+}
+
+TEST(TreeCopyLinks, LinkedFileMetDuringTheCopyIsRefused) {
+  TempDir dir;
+  write_file(dir / L"outside.txt", "outside");
+  write_file(dir / L"src/a.txt", "a");
+  const test::SymbolicLink link(dir / L"outside.txt", dir / L"src/b.txt", false);
+  if (!link.made()) GTEST_SKIP() << link.why_not();
+  if (!test::link_is_visible(dir / L"src/b.txt")) {
+    GTEST_SKIP() << "this platform shows a Linux link to a file as a plain file (Wine: no reparse-point bit)";
+  }
+  try {
+    copy_tree(dir / L"src", dir / L"dst");
+    ADD_FAILURE() << "a link was copied";
+  } catch (const SetupError& e) {
+    EXPECT_STREQ(e.what(), "Linked source files are unsupported");
+  }
+  EXPECT_FALSE(test::exists(dir / L"dst/b.txt"));
 }
 
 }  // namespace
