@@ -9,8 +9,8 @@ import time
 from tavo_e2e import WINDOWS, TempFolderTest, main, make_package, run_setup, winpath
 
 OUTSIDE_NAME = "von-draussen.txt"
-# Bounded: as many runs as fit, natively about 20 seconds, under Wine (a second or more per run) about 40.
-SECONDS = 40 if WINDOWS else 20
+# Bounded: as many runs as fit in about 20 seconds.
+SECONDS = 20
 MAX_RUNS = 2000
 
 
@@ -45,6 +45,11 @@ class Swapper(threading.Thread):
 
 class LinkSwaps(TempFolderTest):
     def test_a_folder_swapped_for_a_link_never_brings_outside_content(self):
+        if WINDOWS:
+            # On Windows the copy holds every folder and file it works on without delete sharing, so no other
+            # program can swap them. Wine cannot stage that: a Linux process ignores Windows sharing rules, and a
+            # Windows program under Wine cannot rename a Linux link (MoveFileExW moves the folder it points to).
+            self.skipTest("Wine cannot stage a swap that Windows sharing rules would stop")
         package = make_package(self.tmp)
         samples = package.source / "Tavo" / "Samples"
         # The outside folder holds the same files, so the manifest check passes through the link, and one more.
