@@ -6,39 +6,20 @@ cache. Prints both medians and their ratio (goal: at most 1.05).
     bench/package_manifest.py [--tool build/native/bin/tavo-package] [--runs 7] [--work build/bench-package]
 """
 
-import argparse
-import shutil
 import statistics
-import subprocess
 import sys
-import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "bench"))
-from prepare_only import make_big_package  # noqa: E402
-
-
-def timed(command) -> float:
-    start = time.perf_counter()
-    subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    return time.perf_counter() - start
+from prepare_only import big_package_arguments, fresh_big_package, timed  # noqa: E402
 
 
 def main():
-    parser = argparse.ArgumentParser()
+    parser = big_package_arguments("bench-package")
     parser.add_argument("--tool", default=str(ROOT / "build" / "native" / "bin" / "tavo-package"))
-    parser.add_argument("--setup", default=str(ROOT / "build" / "native" / "bin" / "tavo-setup"))
-    parser.add_argument("--runs", type=int, default=7)
-    parser.add_argument("--work", default=str(ROOT / "build" / "bench-package"))
-    parser.add_argument("--files", type=int, default=2000)
-    parser.add_argument("--bytes", type=int, default=1 << 30)
     args = parser.parse_args()
-
-    work = Path(args.work).resolve()
-    shutil.rmtree(work, ignore_errors=True)
-    work.mkdir(parents=True)
-    source = make_big_package(work, Path(args.setup), args.files, args.bytes) / "Originalsoftware"
+    source = fresh_big_package(args) / "Originalsoftware"
     names = (source / "SHA256SUMS.txt").read_text(encoding="utf-8").splitlines()
     size = sum((source / line[66:]).stat().st_size for line in names)
     print(f"software: {len(names)} files, {size / (1 << 30):.2f} GiB in {source}")

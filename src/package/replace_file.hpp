@@ -7,11 +7,8 @@
 namespace tavo::package {
 
 // Gives the file at `path` the content `bytes`, whole or not at all: the content goes into a new file beside
-// it ("<name>.tmp-<pid>"), which then replaces the file in one rename. When anything fails the new file is
-// removed and the old file is as it was. Raises FileSystemError "write" or "rename".
+// it (TemporaryFile), which then replaces the file in one rename. When anything fails the new file is removed
+// and the old file is as it was. Raises FileSystemError "write" or "rename".
 void replace_file(const fs::Path& path, std::string_view bytes);
-
-// The name beside `path` that replace_file and the archive writer write to first.
-fs::Path temporary_beside(const fs::Path& path);
 
 }  // namespace tavo::package

@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <stdio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,26 +9,10 @@
 #include "fs/filesystem_error.hpp"
 #include "fs/path_forms.hpp"
 #include "package/replace_file.hpp"
+#include "package/temporary_file.hpp"
 
 namespace tavo::package {
 namespace {
-
-// Removes the new file unless it has been renamed into place.
-class NewFile {
- public:
-  explicit NewFile(std::string name) : name_(std::move(name)) {}
-  NewFile(const NewFile&) = delete;
-  NewFile& operator=(const NewFile&) = delete;
-  ~NewFile() {
-    if (!kept_) ::unlink(name_.c_str());
-  }
-  const std::string& name() const noexcept { return name_; }
-  void keep() noexcept { kept_ = true; }
-
- private:
-  std::string name_;
-  bool kept_ = false;
-};
 
 void write_all(int fd, std::string_view bytes, const fs::Path& path) {
   while (!bytes.empty()) {
@@ -44,17 +27,14 @@ void write_all(int fd, std::string_view bytes, const fs::Path& path) {
 
 void replace_file(const fs::Path& path, std::string_view bytes) {
   const fs::Path target = fs::long_path_form(path);
-  const fs::Path temporary = temporary_beside(target);
-  posix::UniqueFd fd(::open(utf8_from_wide(temporary.text()).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-  if (!fd) throw fs::FileSystemError("write", errno, temporary);
-  NewFile new_file(utf8_from_wide(temporary.text()));
-  write_all(fd.get(), bytes, temporary);
-  if (::fsync(fd.get()) != 0) throw fs::FileSystemError("write", errno, temporary);
-  if (::close(fd.release()) != 0) throw fs::FileSystemError("write", errno, temporary);
-  if (::rename(new_file.name().c_str(), utf8_from_wide(target.text()).c_str()) != 0) {
-    throw fs::FileSystemError("rename", errno, temporary, target);
-  }
-  new_file.keep();
+  const fs::Path name = TemporaryFile::name_for(target);
+  posix::UniqueFd fd(::open(utf8_from_wide(name.text()).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+  if (!fd) throw fs::FileSystemError("write", errno, name);
+  TemporaryFile file(target);
+  write_all(fd.get(), bytes, name);
+  if (::fsync(fd.get()) != 0) throw fs::FileSystemError("write", errno, name);
+  if (::close(fd.release()) != 0) throw fs::FileSystemError("write", errno, name);
+  file.move_into_place();
 }
 
 }  // namespace tavo::package

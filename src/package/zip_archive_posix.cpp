@@ -1,16 +1,12 @@
-#include <stdio.h>
-#include <unistd.h>
 #include <zip.h>
 
-#include <cerrno>
 #include <string>
 
 #include "common/unique_resource.hpp"
 #include "common/utf8.hpp"
-#include "fs/filesystem_error.hpp"
 #include "fs/path_forms.hpp"
 #include "package/package_error.hpp"
-#include "package/replace_file.hpp"
+#include "package/temporary_file.hpp"
 #include "package/zip_archive.hpp"
 
 namespace tavo::package {
@@ -27,32 +23,15 @@ struct ZipArchiveTraits {
   throw PackageError("Cannot write the archive: " + what + ": " + ::zip_strerror(archive));
 }
 
-// Removes the temporary archive unless it has been renamed into place.
-class TemporaryArchive {
- public:
-  explicit TemporaryArchive(std::string name) : name_(std::move(name)) {}
-  TemporaryArchive(const TemporaryArchive&) = delete;
-  TemporaryArchive& operator=(const TemporaryArchive&) = delete;
-  ~TemporaryArchive() {
-    if (!kept_) ::unlink(name_.c_str());
-  }
-  const std::string& name() const noexcept { return name_; }
-  void keep() noexcept { kept_ = true; }
-
- private:
-  std::string name_;
-  bool kept_ = false;
-};
-
 }  // namespace
 
 void write_zip_archive(const fs::Path& root, const std::vector<TreeEntry>& entries, const fs::Path& archive) {
   const fs::Path target = fs::long_path_form(archive);
   const fs::Path source = fs::long_path_form(root);
-  TemporaryArchive temporary(utf8_from_wide(temporary_beside(target).text()));
+  const std::string temporary_name = utf8_from_wide(TemporaryFile::name_for(target).text());
 
   int error = 0;
-  UniqueResource<ZipArchiveTraits> zip(::zip_open(temporary.name().c_str(), ZIP_CREATE | ZIP_EXCL, &error));
+  UniqueResource<ZipArchiveTraits> zip(::zip_open(temporary_name.c_str(), ZIP_CREATE | ZIP_EXCL, &error));
   if (!zip) {
     zip_error_t details;
     ::zip_error_init_with_code(&details, error);
@@ -78,11 +57,7 @@ void write_zip_archive(const fs::Path& root, const std::vector<TreeEntry>& entri
   // The files are read now; the library writes the archive beside the temporary name and renames it there.
   if (::zip_close(zip.get()) != 0) fail(utf8_from_wide(archive.text()), zip.get());
   zip.release();
-
-  if (::rename(temporary.name().c_str(), utf8_from_wide(target.text()).c_str()) != 0) {
-    throw fs::FileSystemError("rename", errno, temporary_beside(target), target);
-  }
-  temporary.keep();
+  TemporaryFile(target).move_into_place();
 }
 
 }  // namespace tavo::package
