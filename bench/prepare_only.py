@@ -65,19 +65,29 @@ def timed(command) -> float:
     return time.perf_counter() - start
 
 
-def main():
+def big_package_arguments(work_name: str) -> argparse.ArgumentParser:
+    """The options of a benchmark on the big package: the setup program, runs, work folder, files and bytes."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--setup", default=str(ROOT / "build" / "native" / "bin" / "tavo-setup"))
     parser.add_argument("--runs", type=int, default=7)
-    parser.add_argument("--work", default=str(ROOT / "build" / "bench"))
+    parser.add_argument("--work", default=str(ROOT / "build" / work_name))
     parser.add_argument("--files", type=int, default=2000)
     parser.add_argument("--bytes", type=int, default=1 << 30)
-    args = parser.parse_args()
+    return parser
 
+
+def fresh_big_package(args) -> Path:
+    """The big package, made anew in an emptied work folder."""
     work = Path(args.work).resolve()
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
-    package = make_big_package(work, Path(args.setup), args.files, args.bytes)
+    return make_big_package(work, Path(args.setup), args.files, args.bytes)
+
+
+def main():
+    args = big_package_arguments("bench").parse_args()
+    package = fresh_big_package(args)
+    work = package.parent
     count = sum(len(f) for _, _, f in os.walk(package / "Originalsoftware"))
     size = sum((Path(d) / f).stat().st_size for d, _, fs in os.walk(package / "Originalsoftware") for f in fs)
     print(f"package: {count} files, {size / (1 << 30):.2f} GiB in {package}")

@@ -38,9 +38,31 @@ constexpr ManifestKind kSoftware = {"Bundled software manifest missing", "Invali
                                     "Invalid software path", "Bundled software checksum mismatch",
                                     wide_from_utf8_file_name, is_valid_software_path};
 
-// Verifies every line of folder's manifest in file order, the first failure deciding; returns how many
-// entries passed.
-std::uint32_t verify_entries(const fs::Path& folder, const ManifestKind& kind) {
+// The setup's own way: the first failing line ends the verification.
+class FirstFailureEnds final : public LineWatcher {
+ public:
+  std::string digest(const fs::Path& file) override { return file_sha256(file); }
+  void line_failed(std::uint32_t, std::string_view) override { throw; }
+};
+
+bool has_line_layout(std::string_view line) noexcept {
+  return line.size() > kNameStart && line.compare(kDigestLength, 2, "  ") == 0;
+}
+
+void verify_line(const fs::Path& folder, const ManifestKind& kind, std::string_view line, LineWatcher& watcher) {
+  if (!has_line_layout(line)) throw SetupError(kind.invalid_line);
+  std::wstring name = kind.name_as_wide(line.substr(kNameStart));
+  if (!kind.name_accepted(name)) throw SetupError(kind.invalid_name);
+  if constexpr (!build_config::windows) {
+    // Both separators divide a manifest name; this system's file calls know only the slash.
+    std::replace(name.begin(), name.end(), L'\\', L'/');
+  }
+  if (watcher.digest(fs::join(folder, name)) != line.substr(0, kDigestLength)) throw SetupError(kind.mismatch);
+}
+
+// Verifies every line of folder's manifest in file order; returns how many lines were checked. With the
+// setup's watcher the first failure ends it, so every line counted has passed.
+std::uint32_t verify_entries(const fs::Path& folder, const ManifestKind& kind, LineWatcher& watcher) {
   const fs::Path manifest_path = fs::join(folder, L"SHA256SUMS.txt");
   std::optional<InputFile> manifest = InputFile::open(manifest_path);
   if (!manifest) throw SetupError(kind.missing);
@@ -49,35 +71,43 @@ std::uint32_t verify_entries(const fs::Path& folder, const ManifestKind& kind) {
   std::uint32_t count = 0;
   std::string line;
   while (lines.next(line)) {
-    if (line.size() < kNameStart + 1 || line.compare(kDigestLength, 2, "  ") != 0) {
-      throw SetupError(kind.invalid_line);
-    }
-    std::wstring name = kind.name_as_wide(std::string_view(line).substr(kNameStart));
-    if (!kind.name_accepted(name)) throw SetupError(kind.invalid_name);
-    if constexpr (!build_config::windows) {
-      // Both separators divide a manifest name; this system's file calls know only the slash.
-      std::replace(name.begin(), name.end(), L'\\', L'/');
-    }
-    if (file_sha256(fs::join(folder, name)) != std::string_view(line).substr(0, kDigestLength)) {
-      throw SetupError(kind.mismatch);
-    }
     ++count;
+    try {
+      verify_line(folder, kind, line, watcher);
+    } catch (...) {
+      const std::string_view name = has_line_layout(line) ? std::string_view(line).substr(kNameStart) : "";
+      watcher.line_failed(count, name);
+    }
   }
   return count;
 }
 
 }  // namespace
 
-void verify_payload_manifest(const fs::Path& payload_dir) {
-  if (verify_entries(payload_dir, kPayload) != 7) throw SetupError("Incomplete payload manifest");
+void verify_payload_entries(const fs::Path& payload_dir, LineWatcher& watcher) {
+  if (verify_entries(payload_dir, kPayload, watcher) != 7) throw SetupError("Incomplete payload manifest");
+}
+
+void check_patched_payload_dll(const fs::Path& payload_dir) {
   // Checked whether or not the manifest lists it: the installation always takes this file.
   if (file_sha256(fs::join(payload_dir, L"TavoDrv.dll")) != patched_driver_dll_sha256) {
     throw SetupError("Wrong patched DLL");
   }
 }
 
+void verify_software_entries(const fs::Path& source_dir, LineWatcher& watcher) {
+  if (verify_entries(source_dir, kSoftware, watcher) < 100) throw SetupError("Bundled software incomplete");
+}
+
+void verify_payload_manifest(const fs::Path& payload_dir) {
+  FirstFailureEnds first_failure_ends;
+  verify_payload_entries(payload_dir, first_failure_ends);
+  check_patched_payload_dll(payload_dir);
+}
+
 void verify_software_manifest(const fs::Path& source_dir) {
-  if (verify_entries(source_dir, kSoftware) < 100) throw SetupError("Bundled software incomplete");
+  FirstFailureEnds first_failure_ends;
+  verify_software_entries(source_dir, first_failure_ends);
 }
 
 }  // namespace tavo::verify

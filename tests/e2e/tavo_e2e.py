@@ -12,6 +12,7 @@ import unittest
 from pathlib import Path
 
 SETUP = Path(os.environ["TAVO_SETUP"])
+PACKAGE_TOOL = Path(os.environ.get("TAVO_PACKAGE", SETUP.parent / ("TAVO-Paket.exe" if SETUP.suffix else "tavo-package")))
 PLATFORM = os.environ.get("TAVO_PLATFORM", "posix")
 WINDOWS = PLATFORM == "win"
 SOURCE_DIR = Path(os.environ.get("TAVO_SOURCE_DIR", Path(__file__).resolve().parents[2]))
@@ -184,6 +185,12 @@ def run_setup(package: Package, *args, cwd=None, input=None, env=None, timeout=6
             command = ["setpriv", f"--reuid={UNPRIVILEGED_ID}", f"--regid={UNPRIVILEGED_ID}", "--clear-groups",
                        *command]
     return subprocess.run(command, cwd=cwd, input=input, env=env, capture_output=True, timeout=timeout)
+
+
+def run_package_tool(*args, env=None, timeout=600) -> subprocess.CompletedProcess:
+    """Runs the package tool of the build with the arguments (paths already in the program's form)."""
+    command = [WINE_RUN, str(PACKAGE_TOOL), *args] if WINDOWS else [str(PACKAGE_TOOL), *args]
+    return subprocess.run(command, env=env, capture_output=True, timeout=timeout)
 
 
 def wine_documents() -> Path:

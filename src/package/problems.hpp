@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tavo::package {
+
+// One thing that keeps a package from being accepted: the file it concerns (relative to the folder the tool
+// was given, UTF-8) and the message, the setup's own text where the setup would refuse it.
+struct Problem {
+  std::string file;
+  std::string message;
+};
+
+// The problems of one run, in the order in which they were found. It is the one place where the tool's checks
+// are caught: every check runs through it, and its failure becomes a problem of the file the check concerns.
+class ProblemList {
+ public:
+  void add(std::string file, std::string message) { problems_.push_back({std::move(file), std::move(message)}); }
+
+  // Runs one check; a failure of the program's own kinds becomes a problem of `file`.
+  template <typename Check>
+  void check(const std::string& file, Check&& run) {
+    try {
+      run();
+    } catch (...) {
+      note_current(file);
+    }
+  }
+
+  // Inside a handler: the failure in flight becomes a problem of `file`. Anything that is not a runtime error
+  // (out of memory, a logic error) goes on to the caller.
+  void note_current(const std::string& file);
+
+  bool empty() const noexcept { return problems_.empty(); }
+  const std::vector<Problem>& all() const noexcept { return problems_; }
+
+ private:
+  std::vector<Problem> problems_;
+};
+
+}  // namespace tavo::package

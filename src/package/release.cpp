@@ -1,0 +1,45 @@
+#include "package/release.hpp"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "common/utf8.hpp"
+#include "fs/file_status.hpp"
+#include "fs/path_forms.hpp"
+#include "package/name_rules.hpp"
+#include "package/package_check.hpp"
+#include "package/package_error.hpp"
+#include "package/package_layout.hpp"
+#include "package/package_tree.hpp"
+#include "package/zip_archive.hpp"
+
+namespace tavo::package {
+
+std::size_t release_package(const fs::Path& root, const fs::Path& archive, Progress& progress, ProblemList& problems) {
+  // The archive would end up in the next release of the same folder.
+  if (fs::is_within(fs::absolute_normal_form(archive), fs::absolute_normal_form(root))) {
+    throw PackageError("The archive must not lie inside the package folder");
+  }
+  check_package(root, progress, problems);
+
+  const std::vector<TreeEntry> entries = list_tree(root);
+  for (const TreeEntry& entry : entries) {
+    problems.check(utf8_from_wide(entry.path), [&] {
+      refuse_entry_kind(entry);
+      utf8_name(entry.path);
+      refuse_windows_unfit_path(entry.path);
+    });
+  }
+  const bool has_setup_program = std::any_of(entries.begin(), entries.end(), [](const TreeEntry& entry) {
+    return entry.kind == EntryKind::file && entry.path == kSetupProgramName;
+  });
+  if (!has_setup_program) problems.add(utf8_from_wide(kSetupProgramName), "Setup program missing");
+  if (!problems.empty()) return 0;
+
+  write_zip_archive(root, entries, archive);
+  return static_cast<std::size_t>(
+      std::count_if(entries.begin(), entries.end(), [](const TreeEntry& e) { return e.kind == EntryKind::file; }));
+}
+
+}  // namespace tavo::package

@@ -1,0 +1,23 @@
+#include <stdio.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/utf8.hpp"
+#include "fs/filesystem_error.hpp"
+#include "package/temporary_file.hpp"
+
+namespace tavo::package {
+
+TemporaryFile::~TemporaryFile() {
+  if (!moved_) ::unlink(utf8_from_wide(path_.text()).c_str());
+}
+
+void TemporaryFile::move_into_place() {
+  if (::rename(utf8_from_wide(path_.text()).c_str(), utf8_from_wide(final_path_.text()).c_str()) != 0) {
+    throw fs::FileSystemError("rename", errno, path_, final_path_);
+  }
+  moved_ = true;
+}
+
+}  // namespace tavo::package

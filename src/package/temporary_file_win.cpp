@@ -1,0 +1,20 @@
+#include <windows.h>
+
+#include "fs/filesystem_error.hpp"
+#include "package/temporary_file.hpp"
+
+namespace tavo::package {
+
+TemporaryFile::~TemporaryFile() {
+  if (!moved_) ::DeleteFileW(path_.text().c_str());
+}
+
+void TemporaryFile::move_into_place() {
+  if (!::MoveFileExW(path_.text().c_str(), final_path_.text().c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    throw fs::FileSystemError("rename", static_cast<int>(::GetLastError()), path_, final_path_);
+  }
+  moved_ = true;
+}
+
+}  // namespace tavo::package

@@ -1,0 +1,13 @@
+#include <windows.h>
+
+#include "package/package_tool.hpp"
+
+namespace tavo::package {
+
+// A console answers GetConsoleMode; a file or pipe does not.
+bool standard_error_is_terminal() noexcept {
+  DWORD mode = 0;
+  return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+}  // namespace tavo::package

@@ -1,0 +1,164 @@
+"""The package tool on real packages: the manifests it writes pass the real setup, its check lists every problem
+with the setup's own message and writes nothing, and (in the Linux build) its release archive unpacks to exactly
+the tree that was checked."""
+
+import os
+import unittest
+import zipfile
+from pathlib import Path
+
+from tavo_e2e import (WINDOWS, TempFolderTest, main, make_package, run_package_tool, run_setup, sha256,
+                      software_files, snapshot, winpath, write)
+
+DEEP = "/".join(f"ein-recht-langer-ordnername-fuer-den-test-{i}" for i in range(7))
+SPECIAL = ["Presets/Werk/Grüße/Fläche 01.tvp", "Tavo/日本語/データ.bin", "Tavo/mit Leerzeichen/a  b.txt",
+           f"Tavo/{DEEP}/datei.txt"]
+
+
+def lines(output: bytes) -> list:
+    return output.decode("utf-8").splitlines()
+
+
+def tree(root: Path) -> dict:
+    """Every folder and file below root with the digest of its content."""
+    entries = {}
+    for dirpath, dirnames, filenames in os.walk(root):
+        for name in dirnames:
+            entries[(Path(dirpath) / name).relative_to(root).as_posix()] = "folder"
+        for name in filenames:
+            path = Path(dirpath) / name
+            entries[path.relative_to(root).as_posix()] = sha256(path.read_bytes())
+    return entries
+
+
+class PackageTool(TempFolderTest):
+    def tool(self, *args):
+        return run_package_tool(*args, env=self.env)
+
+    def package_with_special_names(self):
+        package = make_package(self.tmp)
+        for rel in SPECIAL:
+            write(package.source / rel, f"besonders: {rel}".encode("utf-8"))
+        self.assertEqual(self.tool("manifest", winpath(package.source)).returncode, 0)
+        return package
+
+    def test_manifests_written_by_the_tool_pass_the_setup(self):
+        package = make_package(self.tmp)
+        for rel in SPECIAL:
+            write(package.source / rel, f"besonders: {rel}".encode("utf-8"))
+        (package.source / "SHA256SUMS.txt").unlink()
+        (package.payload / "SHA256SUMS.txt").unlink()
+
+        for args in (["manifest", winpath(package.source)], ["manifest", "--payload", winpath(package.payload)]):
+            run = self.tool(*args)
+            self.assertEqual(run.returncode, 0, (run.stdout, run.stderr))
+        target = self.tmp / "Ziel"
+        run = run_setup(package, "--prepare-only", "--target", winpath(target), env=self.env)
+        self.assertEqual(run.returncode, 0, package.result())
+        for rel in SPECIAL:
+            self.assertEqual((target / rel).read_bytes(), f"besonders: {rel}".encode("utf-8"))
+
+    def test_check_accepts_a_complete_package(self):
+        package = self.package_with_special_names()
+        run = self.tool("check", winpath(package.root))
+        self.assertEqual(run.returncode, 0, (run.stdout, run.stderr))
+        self.assertEqual(lines(run.stdout), [f"the setup accepts the package {winpath(package.root)}"])
+
+    def test_check_lists_every_problem_and_writes_nothing(self):
+        package = make_package(self.tmp)
+        (package.source / "Tavo/Liesmich.txt").write_bytes(b"changed after the manifest was made\n")
+        payload_lines = (package.payload / "SHA256SUMS.txt").read_bytes().splitlines(keepends=True)
+        payload_lines[2] = payload_lines[2][:65] + b"*" + payload_lines[2][66:]  # the binary marker form
+        (package.payload / "SHA256SUMS.txt").write_bytes(b"".join(payload_lines))
+        (package.root / "Anleitung.txt").unlink()
+        before = snapshot(package.root)
+
+        run = self.tool("check", winpath(package.root))
+        self.assertEqual(run.returncode, 1, run.stderr)
+        liesmich_line = sorted(software_files(120, True)).index("Tavo/Liesmich.txt") + 1
+        found = lines(run.stdout)
+        self.assertEqual(found[:2], [
+            "Dateien/SHA256SUMS.txt line 3: Invalid payload manifest",
+            f"Originalsoftware/Tavo/Liesmich.txt (SHA256SUMS.txt line {liesmich_line}): "
+            "Bundled software checksum mismatch"])
+        self.assertTrue(found[2].startswith("Anleitung.txt: copy_file: "), found)
+        self.assertIn("Anleitung.txt", found[2][len("Anleitung.txt: "):])
+        self.assertEqual(found[3:], ["3 problems: the setup refuses this package"])
+        self.assertEqual(snapshot(package.root), before)
+
+    def test_a_refused_manifest_leaves_the_old_one(self):
+        package = make_package(self.tmp)
+        os.symlink("OS", package.source / "Tavo" / "Verweis", target_is_directory=True)
+        old = (package.source / "SHA256SUMS.txt").read_bytes()
+        before = snapshot(package.root)
+
+        run = self.tool("manifest", winpath(package.source))
+        self.assertEqual(run.returncode, 1, run.stderr)
+        self.assertEqual(lines(run.stdout), ["Tavo/Verweis: Links are not allowed in a setup package",
+                                             "1 problem; nothing written"])
+        self.assertEqual((package.source / "SHA256SUMS.txt").read_bytes(), old)
+        self.assertEqual(snapshot(package.root), before)
+
+    def test_command_lines(self):
+        cases = [([], 2), (["--help"], 0), (["check"], 2), (["pruefen", "x"], 2), (["manifest", "-x", "d"], 2),
+                 (["manifest", "a", "b"], 2), (["release", "a", "b.zip"], 2 if WINDOWS else 1)]
+        for args, status in cases:
+            with self.subTest(args=args):
+                run = self.tool(*[winpath(self.tmp / a) if a in ("a", "b.zip") else a for a in args])
+                self.assertEqual(run.returncode, status, (run.stdout, run.stderr))
+                self.assertEqual(b"Usage:" in (run.stdout if status == 0 else run.stderr), status != 1)
+
+
+@unittest.skipIf(WINDOWS, "releases are made with the Linux build")
+class Release(TempFolderTest):
+    def release_package(self):
+        package = make_package(self.tmp)
+        for rel in SPECIAL:
+            write(package.source / rel, f"besonders: {rel}".encode("utf-8"))
+        (package.source / "Tavo" / "leerer Ordner").mkdir()
+        write(package.root / "TAVO-Setup.exe", b"MZ setup program")
+        run = run_package_tool("manifest", str(package.source))
+        self.assertEqual(run.returncode, 0, run.stdout)
+        return package
+
+    def test_release_unpacks_to_the_checked_tree(self):
+        package = self.release_package()
+        archive = self.tmp / "Ausgabe" / "TAVO-Setup-Paket.zip"
+        archive.parent.mkdir()
+        run = run_package_tool("release", str(package.root), str(archive))
+        self.assertEqual(run.returncode, 0, (run.stdout, run.stderr))
+        self.assertEqual([p.name for p in archive.parent.iterdir()], [archive.name])
+
+        unpacked = self.tmp / "entpackt"
+        with zipfile.ZipFile(archive) as zipped:
+            self.assertIn("TAVO-Setup.exe", zipped.namelist())
+            for info in zipped.infolist():
+                if not info.filename.isascii():
+                    self.assertTrue(info.flag_bits & 0x800, info.filename)
+            zipped.extractall(unpacked)
+        self.assertEqual(tree(unpacked), tree(package.root))
+
+    def test_a_refused_package_writes_no_archive(self):
+        cases = [("no user guide", lambda p: (p.root / "Anleitung.txt").unlink(), "Anleitung.txt: copy_file: "),
+                 ("a name Windows cannot hold", lambda p: write(p.root / "Notiz: neu.txt", b"x"),
+                  "Notiz: neu.txt: Windows cannot hold this name"),
+                 ("no setup program", lambda p: (p.root / "TAVO-Setup.exe").unlink(),
+                  "TAVO-Setup.exe: Setup program missing"),
+                 ("a link outside the trees", lambda p: os.symlink("../TAVO-Setup.exe", p.payload / "Verweis"),
+                  "Dateien/Verweis: Links are not allowed in a setup package")]
+        base = self.tmp
+        for title, change, expected in cases:
+            with self.subTest(title):
+                self.tmp = base / title.replace(" ", "-")
+                self.tmp.mkdir()
+                package = self.release_package()
+                change(package)
+                archive = self.tmp / "TAVO-Setup-Paket.zip"
+                run = run_package_tool("release", str(package.root), str(archive))
+                self.assertEqual(run.returncode, 1, (run.stdout, run.stderr))
+                self.assertTrue(lines(run.stdout)[0].startswith(expected), run.stdout)
+                self.assertEqual(sorted(p.name for p in self.tmp.iterdir()), ["Paket"])
+
+
+if __name__ == "__main__":
+    main()
