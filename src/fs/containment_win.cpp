@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/system_error.hpp"
 #include "common/win_handles.hpp"
 #include "fs/containment.hpp"
 #include "fs/file_status.hpp"
@@ -40,7 +41,9 @@ std::optional<Identity> nearest_existing_identity(Path path) {
     DWORD error = 0;
     if (std::optional<Identity> found = identity_of(long_path_text(path.text()), error)) return found;
     Path up = parent(path);
-    if (!is_not_found_error(static_cast<int>(error)) || up.empty() || up == path) return std::nullopt;
+    if (system_error_code(static_cast<int>(error)) != ErrorCondition::not_found || up.empty() || up == path) {
+      return std::nullopt;
+    }
     path = std::move(up);
   }
 }

@@ -2,25 +2,24 @@
 
 #include <vector>
 
-#include "fs/directory_primitives.hpp"
+#include "common/system_error.hpp"
 #include "fs/filesystem_error.hpp"
 
 namespace tavo::fs {
 
 void create_directory(const Path& path) {
-  const int error = detail::make_directory(path);
-  if (error != 0) throw FileSystemError("create_directory", error, path);
+  if (const std::error_code error = detail::make_directory(path)) throw FileSystemError("create_directory", error, path);
 }
 
 bool create_new_directory(const Path& path) {
-  const int error = detail::make_directory(path);
-  if (error == 0) return true;
-  if (detail::is_already_exists_error(error)) return false;
+  const std::error_code error = detail::make_directory(path);
+  if (!error) return true;
+  if (error == std::errc::file_exists) return false;
   throw FileSystemError("create_directory", error, path);
 }
 
 void create_directories(const Path& path) {
-  if (path.empty()) throw FileSystemError("create_directories", detail::not_found_error(), path);
+  if (path.empty()) throw FileSystemError("create_directories", detail::not_found_code(), path);
   if (detail::is_directory(path)) return;
 
   // Create from the bottom up: ancestors are only looked at when a creation reports one missing, so root
@@ -32,15 +31,16 @@ void create_directories(const Path& path) {
   std::vector<Pending> pending{{path}};
   while (!pending.empty()) {
     Pending& top = pending.back();
-    const int error = detail::make_directory(top.path);
-    if (error == 0 || (detail::is_already_exists_error(error) && detail::is_directory(top.path))) {
+    const std::error_code error = detail::make_directory(top.path);
+    if (!error || (error == std::errc::file_exists && detail::is_directory(top.path))) {
       pending.pop_back();
       if (!pending.empty()) pending.back().parent_made = true;
       continue;
     }
     Path up = parent(top.path);
     const bool can_climb = !top.parent_made && !up.empty() && up.text().size() < top.path.text().size();
-    if (!detail::is_missing_parent_error(error) || !can_climb) throw FileSystemError("create_directories", error, path);
+    // A file in the way is no reason to create the parent: only a missing folder on the way is.
+    if (error != ErrorCondition::missing_parent || !can_climb) throw FileSystemError("create_directories", error, path);
     pending.push_back({std::move(up)});
   }
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Single-step file-system operations of the installation. Paths are passed as plain joined forms.
 
+#include <system_error>
+
 #include "fs/path.hpp"
 
 namespace tavo::fs {
@@ -10,22 +12,26 @@ void create_directory(const Path& path);
 
 // Creates one folder and returns true; false when an entry (of any kind) already stands at the path. Any other
 // failure raises FileSystemError "create_directory".
-bool create_new_directory(const Path& path);
+[[nodiscard]] bool create_new_directory(const Path& path);
 
 // Creates the folder and every missing ancestor; an existing folder is no failure. An empty path, a file in
 // the way or a failed creation raises FileSystemError "create_directories" with the path.
 void create_directories(const Path& path);
 
-// Copies one file's content (and its permission bits). Without overwrite an existing destination is a
-// failure; with overwrite it is replaced. Raises FileSystemError "copy_file" with both paths.
+// Copies one file's content (and its permission bits, plus the owner's write bit). Without overwrite an existing
+// destination is a failure; with overwrite it is replaced. Raises FileSystemError "copy_file" with both paths.
 void copy_file(const Path& from, const Path& to, bool overwrite);
 
-// Renames a file or folder; nothing that exists at `to` is ever replaced (that fails with the platform's
-// "already exists" code). Returns 0 or the system's error code.
-int rename_without_replace(const Path& from, const Path& to) noexcept;
+// Renames a file or folder; nothing that exists at `to` is ever replaced (that fails with std::errc::file_exists).
+// Returns the system's error code, empty on success. A failure that may pass by itself (another program briefly
+// holds the folder) compares equal to ErrorCondition::transient_rename.
+[[nodiscard]] std::error_code rename_without_replace(const Path& from, const Path& to);
 
-// Whether a rename failure may pass by itself (another process briefly holds the folder): access denied and
-// sharing violation on Windows, EBUSY on POSIX.
-bool is_transient_rename_error(int code) noexcept;
+namespace detail {
+// The platform halves of the folder operations above.
+std::error_code make_directory(const Path& path);
+bool is_directory(const Path& path);  // following links
+std::error_code not_found_code() noexcept;
+}  // namespace detail
 
 }  // namespace tavo::fs

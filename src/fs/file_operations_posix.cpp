@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <string>
 
+#include "common/system_error.hpp"
 #include "common/utf8.hpp"
-#include "fs/directory_primitives.hpp"
 #include "fs/file_operations.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/kernel_copy_posix.hpp"
@@ -30,26 +30,16 @@ Path replacement_name(const Path& to) {
 
 namespace detail {
 
-int make_directory(const Path& path) noexcept {
-  try {
-    return ::mkdir(native(path).c_str(), 0777) == 0 ? 0 : errno;
-  } catch (...) {
-    return ENOMEM;
-  }
+std::error_code make_directory(const Path& path) {
+  return ::mkdir(native(path).c_str(), 0777) == 0 ? std::error_code() : last_system_error();
 }
 
-bool is_directory(const Path& path) noexcept {
-  try {
-    struct stat status {};
-    return ::stat(native(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-  } catch (...) {
-    return false;
-  }
+bool is_directory(const Path& path) {
+  struct stat status {};
+  return ::stat(native(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-bool is_missing_parent_error(int code) noexcept { return code == ENOENT; }
-bool is_already_exists_error(int code) noexcept { return code == EEXIST; }
-int not_found_error() noexcept { return ENOENT; }
+std::error_code not_found_code() noexcept { return system_error_code(ENOENT); }
 
 }  // namespace detail
 
@@ -57,7 +47,7 @@ void copy_file(const Path& from, const Path& to, bool overwrite) {
   const std::string from_name = native(from);
   if (!overwrite) {
     const int error = posix_copy::copy_to_new_file(AT_FDCWD, from_name.c_str(), AT_FDCWD, native(to).c_str());
-    if (error != 0) throw FileSystemError("copy_file", error, from, to);
+    if (error != 0) throw FileSystemError("copy_file", system_error_code(error), from, to);
     return;
   }
   // Overwriting writes a new file beside the destination and renames it over the destination. The old file is
@@ -69,20 +59,13 @@ void copy_file(const Path& from, const Path& to, bool overwrite) {
     error = errno;
     ::unlink(temporary.c_str());
   }
-  if (error != 0) throw FileSystemError("copy_file", error, from, to);
+  if (error != 0) throw FileSystemError("copy_file", system_error_code(error), from, to);
 }
 
-int rename_without_replace(const Path& from, const Path& to) noexcept {
-  try {
-    // RENAME_NOREPLACE: even an empty folder at `to` makes the rename fail with EEXIST.
-    return ::renameat2(AT_FDCWD, native(from).c_str(), AT_FDCWD, native(to).c_str(), RENAME_NOREPLACE) == 0 ? 0
-                                                                                                            : errno;
-  } catch (...) {
-    return ENOMEM;
-  }
+std::error_code rename_without_replace(const Path& from, const Path& to) {
+  // RENAME_NOREPLACE: even an empty folder at `to` makes the rename fail with EEXIST.
+  if (::renameat2(AT_FDCWD, native(from).c_str(), AT_FDCWD, native(to).c_str(), RENAME_NOREPLACE) == 0) return {};
+  return last_system_error();
 }
-
-// EACCES is nearly always a lasting lack of rights on POSIX; only a busy folder may pass by itself.
-bool is_transient_rename_error(int code) noexcept { return code == EBUSY; }
 
 }  // namespace tavo::fs

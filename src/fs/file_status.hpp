@@ -9,13 +9,11 @@ enum class FileType { not_found, regular, directory, other };
 // What is at the path, links followed: a dangling link is not_found. Absence (no such entry, a missing
 // folder on the way, an invalid name) gives not_found; any other failure raises FileSystemError "status".
 // The path is used as given (a joined form is fine).
-FileType status(const Path& path);
+[[nodiscard]] FileType status(const Path& path);
 
 // True when any entry is present at the path; a final link is not followed, so a dangling link exists.
 // Absence gives false; any other failure raises FileSystemError "exists".
-bool exists(const Path& path);
+[[nodiscard]] bool exists(const Path& path);
 
-// True for the system error codes that mean "nothing is there" (ENOENT, ENOTDIR; ERROR_FILE_NOT_FOUND, ...).
-bool is_not_found_error(int code) noexcept;
 
 }  // namespace tavo::fs

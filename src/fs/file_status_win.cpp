@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/system_error.hpp"
 #include "common/win_handles.hpp"
 #include "fs/file_status.hpp"
 #include "fs/filesystem_error.hpp"
@@ -20,8 +21,8 @@ FileType status_through_link(const Path& path) {
   win::UniqueHandle handle(::CreateFileW(path.text().c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) {
-    const int code = last_system_error();
-    if (is_not_found_error(code)) return FileType::not_found;
+    const std::error_code code = last_system_error();
+    if (code == ErrorCondition::not_found) return FileType::not_found;
     throw FileSystemError("status", code, path);
   }
   BY_HANDLE_FILE_INFORMATION info{};
@@ -31,27 +32,12 @@ FileType status_through_link(const Path& path) {
 
 }  // namespace
 
-bool is_not_found_error(int code) noexcept {
-  switch (static_cast<DWORD>(code)) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-    case ERROR_DIRECTORY:  // Windows 11 24H2 for a path that runs through a file
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-      return true;
-    default:
-      return false;
-  }
-}
-
 FileType status(const Path& path) {
   if (path.has_embedded_nul()) return FileType::not_found;
   const DWORD attributes = ::GetFileAttributesW(path.text().c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
-    const int code = last_system_error();
-    if (is_not_found_error(code)) return FileType::not_found;
+    const std::error_code code = last_system_error();
+    if (code == ErrorCondition::not_found) return FileType::not_found;
     throw FileSystemError("status", code, path);
   }
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return status_through_link(path);
@@ -62,8 +48,8 @@ bool exists(const Path& path) {
   if (path.has_embedded_nul()) return false;
   // GetFileAttributesW reports a link itself, not its target.
   if (::GetFileAttributesW(path.text().c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-  const int code = last_system_error();
-  if (is_not_found_error(code)) return false;
+  const std::error_code code = last_system_error();
+  if (code == ErrorCondition::not_found) return false;
   throw FileSystemError("exists", code, path);
 }
 

@@ -12,19 +12,20 @@ std::vector<std::string> narrow_all(const std::vector<Path>& paths) {
 
 }  // namespace
 
-FileSystemError::FileSystemError(std::string operation, int code, std::vector<Path> paths)
-    : std::runtime_error(compose_filesystem_message(operation, system_error_description(code), narrow_all(paths))),
+FileSystemError::FileSystemError(std::string operation, std::error_code code, std::vector<Path> paths)
+    : Error(compose_filesystem_message(operation, code.message(), narrow_all(paths))),
       operation_(std::move(operation)),
       code_(code),
       paths_(std::move(paths)) {}
 
-FileSystemError::FileSystemError(std::string operation, int code)
+FileSystemError::FileSystemError(std::string operation, std::error_code code)
     : FileSystemError(std::move(operation), code, std::vector<Path>{}) {}
 
-FileSystemError::FileSystemError(std::string operation, int code, const Path& path1)
+FileSystemError::FileSystemError(std::string operation, std::error_code code, const Path& path1)
     : FileSystemError(std::move(operation), code, std::vector<Path>{path1}) {}
 
-FileSystemError::FileSystemError(std::string operation, int code, const Path& path1, const Path& path2)
+FileSystemError::FileSystemError(std::string operation, std::error_code code, const Path& path1,
+                                 const Path& path2)
     : FileSystemError(std::move(operation), code, std::vector<Path>{path1, path2}) {}
 
 std::string compose_filesystem_message(const std::string& operation, const std::string& description,

@@ -5,7 +5,7 @@
 namespace tavo::fs {
 
 // Returns only when neither the folder `root` nor anything below it is a link (on Windows any reparse point).
-// Raises SetupError "Linked source folders are unsupported" for a linked, missing or unreadable root and
+// Raises Error "Linked source folders are unsupported" for a linked, missing or unreadable root and
 // "Linked source files are unsupported" for such an entry below it; FileSystemError
 // "recursive_directory_iterator::recursive_directory_iterator" (with the root's long-path form) when the root
 // cannot be listed, "recursive_directory_iterator::operator++" when a folder below it cannot. Only reads.

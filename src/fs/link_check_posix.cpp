@@ -2,7 +2,8 @@
 
 #include <cerrno>
 
-#include "common/setup_error.hpp"
+#include "common/system_error.hpp"
+#include "common/error.hpp"
 #include "common/utf8.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/folder_walk_posix.hpp"
@@ -17,15 +18,15 @@ struct LinkRefusingVisitor {
   bool visit(int dir, const dirent& entry) const {
     struct stat status {};
     if (::fstatat(dir, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(status.st_mode)) {
-      throw SetupError(link_check::linked_entry);
+      throw Error(link_check::linked_entry);
     }
     return S_ISDIR(status.st_mode);
   }
   void leave() const noexcept {}
   // ELOOP: a folder became a link after its test.
   [[noreturn]] void fail(int error) const {
-    if (error == ELOOP) throw SetupError(link_check::linked_entry);
-    throw FileSystemError(link_check::advance_walk, error);
+    if (error == ELOOP) throw Error(link_check::linked_entry);
+    throw FileSystemError(link_check::advance_walk, system_error_code(error));
   }
 };
 
@@ -36,10 +37,10 @@ void refuse_linked_tree(const Path& root) {
   // Without trailing separators: lstat and O_NOFOLLOW would follow a link named "link/".
   const std::string name = utf8_from_wide(without_trailing_separators(r).text());
   struct stat status {};
-  if (::lstat(name.c_str(), &status) != 0 || S_ISLNK(status.st_mode)) throw SetupError(link_check::linked_root);
+  if (::lstat(name.c_str(), &status) != 0 || S_ISLNK(status.st_mode)) throw Error(link_check::linked_root);
 
   posix::UniqueDir listing = posix_walk::open_folder(AT_FDCWD, name.c_str(), O_NOFOLLOW);
-  if (!listing) throw FileSystemError(link_check::open_walk, errno, r);
+  if (!listing) throw FileSystemError(link_check::open_walk, last_system_error(), r);
   LinkRefusingVisitor visitor;
   // O_NOFOLLOW: a folder that became a link after its test is not entered.
   posix_walk::walk(std::move(listing), visitor, O_NOFOLLOW);

@@ -1,6 +1,7 @@
 #include <windows.h>
 
-#include "common/setup_error.hpp"
+#include "common/system_error.hpp"
+#include "common/error.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/folder_walk_win.hpp"
 #include "fs/link_check.hpp"
@@ -26,9 +27,9 @@ std::wstring root_entry(const Path& r) {
 void refuse_linked_tree(const Path& root) {
   const Path r = long_path_form(root);
   const DWORD root_attributes = ::GetFileAttributesW(root_entry(r).c_str());
-  if (is_refused(root_attributes)) throw SetupError(link_check::linked_root);
+  if (is_refused(root_attributes)) throw Error(link_check::linked_root);
   if ((root_attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    throw FileSystemError(link_check::open_walk, ERROR_DIRECTORY, r);
+    throw FileSystemError(link_check::open_walk, system_error_code(ERROR_DIRECTORY), r);
   }
 
   std::wstring path = r.text();
@@ -37,11 +38,11 @@ void refuse_linked_tree(const Path& root) {
       [](const std::wstring& entry, const WIN32_FIND_DATAW&) {
         // The entry's own attributes, read afresh rather than taken from the listing.
         const DWORD attributes = ::GetFileAttributesW(entry.c_str());
-        if (is_refused(attributes)) throw SetupError(link_check::linked_entry);
+        if (is_refused(attributes)) throw Error(link_check::linked_entry);
         return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       },
-      [&r](DWORD error) { throw FileSystemError(link_check::open_walk, static_cast<int>(error), r); },
-      [](DWORD error) { throw FileSystemError(link_check::advance_walk, static_cast<int>(error)); });
+      [&r](DWORD error) { throw FileSystemError(link_check::open_walk, system_error_code(static_cast<int>(error)), r); },
+      [](DWORD error) { throw FileSystemError(link_check::advance_walk, system_error_code(static_cast<int>(error))); });
 }
 
 }  // namespace tavo::fs

@@ -4,7 +4,7 @@
 
 namespace tavo::fs {
 
-// The folder that holds the running program file. Raises SetupError "Executable path unavailable".
+// The folder that holds the running program file. Raises Error "Executable path unavailable".
 Path executable_directory();
 
 // The path made absolute against the current directory (empty stays empty). Raises FileSystemError "absolute".

@@ -3,7 +3,8 @@
 #include <cerrno>
 #include <vector>
 
-#include "common/setup_error.hpp"
+#include "common/system_error.hpp"
+#include "common/error.hpp"
 #include "common/utf8.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/path_forms.hpp"
@@ -14,7 +15,7 @@ Path executable_directory() {
   constexpr std::size_t kSize = 32768;
   std::vector<char> buffer(kSize, '\0');
   const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), kSize);
-  if (length <= 0 || static_cast<std::size_t>(length) >= kSize) throw SetupError("Executable path unavailable");
+  if (length <= 0 || static_cast<std::size_t>(length) >= kSize) throw Error("Executable path unavailable");
   return parent(Path(wide_from_utf8(std::string_view(buffer.data(), static_cast<std::size_t>(length)))));
 }
 
@@ -22,7 +23,7 @@ Path absolute(const Path& path) {
   if (path.empty() || is_absolute(path.text())) return path;
   std::vector<char> buffer(4096);
   while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (errno != ERANGE) throw FileSystemError("absolute", errno, path);
+    if (errno != ERANGE) throw FileSystemError("absolute", last_system_error(), path);
     buffer.resize(buffer.size() * 2);
   }
   return join(Path(wide_from_utf8(buffer.data())), path.text());

@@ -2,7 +2,8 @@
 
 #include <vector>
 
-#include "common/setup_error.hpp"
+#include "common/system_error.hpp"
+#include "common/error.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/path_forms.hpp"
 
@@ -12,7 +13,7 @@ Path executable_directory() {
   constexpr DWORD kSize = 32768;
   std::vector<wchar_t> buffer(kSize, L'\0');
   const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), kSize);
-  if (length == 0 || length >= kSize) throw SetupError("Executable path unavailable");
+  if (length == 0 || length >= kSize) throw Error("Executable path unavailable");
   return parent(Path(std::wstring(buffer.data(), length)));
 }
 

@@ -4,7 +4,8 @@
 #include <cerrno>
 #include <vector>
 
-#include "common/setup_error.hpp"
+#include "common/system_error.hpp"
+#include "common/error.hpp"
 #include "common/utf8.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/folder_walk_posix.hpp"
@@ -63,7 +64,7 @@ class CopyingVisitor {
     int error = 0;
     const mode_t type = own_type(source_dir, entry, error);
     if (error != 0) fail(error);
-    if (type == S_IFLNK) throw SetupError(link_check::linked_entry);
+    if (type == S_IFLNK) throw Error(link_check::linked_entry);
     if (type == S_IFDIR) {
       posix::UniqueFd folder = make_folder(destination_dir, entry.d_name, error);
       if (error != 0) fail(error);
@@ -80,8 +81,8 @@ class CopyingVisitor {
 
   // ELOOP: the entry was swapped for a link between its listing and its opening.
   [[noreturn]] void fail(int error) const {
-    if (error == ELOOP) throw SetupError(link_check::linked_entry);
-    throw FileSystemError("copy", error, from_, to_);
+    if (error == ELOOP) throw Error(link_check::linked_entry);
+    throw FileSystemError("copy", system_error_code(error), from_, to_);
   }
 
  private:
@@ -99,8 +100,8 @@ void copy_tree(const Path& from, const Path& to) {
   const std::string source = utf8_from_wide(without_trailing_separators(f).text());
   const std::string destination = utf8_from_wide(t.text());
   auto fail = [&f, &t](int error) {
-    if (error == ELOOP) throw SetupError(link_check::linked_root);
-    throw FileSystemError("copy", error, f, t);
+    if (error == ELOOP) throw Error(link_check::linked_root);
+    throw FileSystemError("copy", system_error_code(error), f, t);
   };
 
   struct stat status {};

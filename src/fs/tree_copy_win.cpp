@@ -1,6 +1,7 @@
 #include <windows.h>
 
-#include "common/setup_error.hpp"
+#include "common/system_error.hpp"
+#include "common/error.hpp"
 #include "common/win_handles.hpp"
 #include "fs/file_copy_win.hpp"
 #include "fs/filesystem_error.hpp"
@@ -49,20 +50,20 @@ win::UniqueHandle hold_entry(const std::wstring& path, bool& is_link, DWORD& err
 void copy_tree(const Path& from, const Path& to) {
   const Path f = long_path_form(from);
   const Path t = long_path_form(to);
-  auto fail = [&f, &t](DWORD error) { throw FileSystemError("copy", static_cast<int>(error), f, t); };
+  auto fail = [&f, &t](DWORD error) { throw FileSystemError("copy", system_error_code(static_cast<int>(error)), f, t); };
   // Links are refused where the copy meets them: in the folder listing, and again on the held entry.
   auto hold = [&fail](const std::wstring& path, const char* link_message) {
     bool is_link = false;
     DWORD error = 0;
     win::UniqueHandle held = hold_entry(path, is_link, error);
     if (error != 0) fail(error);
-    if (is_link) throw SetupError(link_message);
+    if (is_link) throw Error(link_message);
     return held;
   };
 
   const DWORD attributes = ::GetFileAttributesW(f.text().c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) fail(::GetLastError());
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) throw SetupError(link_check::linked_root);
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) throw Error(link_check::linked_root);
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     const win::UniqueHandle held = hold(f.text(), link_check::linked_root);
     if (const DWORD error = win_copy::copy_writable_file(f.text().c_str(), t.text().c_str(), true)) fail(error);
@@ -82,7 +83,7 @@ void copy_tree(const Path& from, const Path& to) {
   win_walk::walk(
       source,
       [&](const std::wstring& entry, const WIN32_FIND_DATAW& data) {
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) throw SetupError(link_check::linked_entry);
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) throw Error(link_check::linked_entry);
         destination.resize(destination_prefix);
         destination.append(entry, source_prefix, std::wstring::npos);
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "install/private_profile.hpp"
 
 namespace tavo::install {
@@ -31,11 +31,11 @@ void write_editor_setting(const fs::Path& settings_file, std::wstring_view secti
     if (c == L'\\') c = L'/';
   }
   value += L'/';
-  if (!write_private_profile_string(section, key, value, settings_file)) throw SetupError("Cannot configure editor");
+  if (!write_private_profile_string(section, key, value, settings_file)) throw Error("Cannot configure editor");
 }
 
 void check_editor_folders(const fs::Path& target_dir) {
-  if (target_dir.text().find_first_of(L"\r\n") != std::wstring::npos) throw SetupError("Cannot configure editor");
+  if (target_dir.text().find_first_of(L"\r\n") != std::wstring::npos) throw Error("Cannot configure editor");
 }
 
 void configure_editor(const fs::Path& staging_dir, const fs::Path& target_dir) {

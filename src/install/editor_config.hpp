@@ -7,17 +7,17 @@
 namespace tavo::install {
 
 // Points the folder settings of the installation's "App/Bin/tset.ini" (in `staging_dir`) at the folders the
-// installation will have under `target_dir`. Raises SetupError "Cannot configure editor" at the first
+// installation will have under `target_dir`. Raises Error "Cannot configure editor" at the first
 // setting that cannot be written.
 void configure_editor(const fs::Path& staging_dir, const fs::Path& target_dir);
 
-// Raises SetupError "Cannot configure editor" when the settings could not hold folders under `target_dir`
+// Raises Error "Cannot configure editor" when the settings could not hold folders under `target_dir`
 // (a line break in its text would split a line of tset.ini), so that such a target is refused before anything
 // is written.
 void check_editor_folders(const fs::Path& target_dir);
 
 // Writes `folder` as the value of `key` in `section`: its text with forward slashes and a final "/".
-// Raises SetupError "Cannot configure editor".
+// Raises Error "Cannot configure editor".
 void write_editor_setting(const fs::Path& settings_file, std::wstring_view section, std::wstring_view key,
                           const fs::Path& folder);
 

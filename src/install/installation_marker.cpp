@@ -1,7 +1,7 @@
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "fs/text_file.hpp"
 #include "install/installation_names.hpp"
-#include "install/transaction.hpp"
+#include "install/installation_marker.hpp"
 #include "verify/known_digests.hpp"
 #include "verify/sha256.hpp"
 
@@ -21,7 +21,7 @@ bool is_current_installation(const fs::Path& target_dir, const fs::Path& payload
 void write_installation_marker(const fs::Path& staging_dir) {
   const std::string text = std::string(kVersionTag) + "\nOriginal software preserved.\n";
   if (!fs::write_text_file(fs::join(staging_dir, kMarkerName), text)) {
-    throw SetupError("Cannot write installation marker");
+    throw Error("Cannot write installation marker");
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "fs/file_operations.hpp"
 #include "install/installation_names.hpp"
 
@@ -21,7 +21,7 @@ fs::Path create_staging_folder(const fs::Path& target_dir, std::uint32_t process
     fs::Path staging_dir = staging_folder(target_dir, process_id, attempt);
     if (fs::create_new_directory(staging_dir)) return staging_dir;
   }
-  throw SetupError("Temporary installation folder already exists");
+  throw Error("Temporary installation folder already exists");
 }
 
 }  // namespace tavo::install

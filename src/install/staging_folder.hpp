@@ -14,7 +14,7 @@ inline constexpr unsigned kStagingNames = 100;
 fs::Path staging_folder(const fs::Path& target_dir, std::uint32_t process_id, unsigned attempt = 1);
 
 // Creates the first staging folder whose name is free and returns it. Whatever stands at a taken name (the
-// leftover of a crashed run whose process id came round again) is left alone. Raises SetupError "Temporary
+// leftover of a crashed run whose process id came round again) is left alone. Raises Error "Temporary
 // installation folder already exists" when every name is taken, FileSystemError "create_directory" when the
 // folder cannot be made.
 fs::Path create_staging_folder(const fs::Path& target_dir, std::uint32_t process_id);

@@ -1,13 +1,15 @@
 #include "install/transaction.hpp"
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
+#include "common/this_process.hpp"
 #include "fs/containment.hpp"
 #include "fs/file_operations.hpp"
 #include "fs/file_status.hpp"
 #include "fs/link_check.hpp"
 #include "install/editor_config.hpp"
+#include "install/finalize.hpp"
+#include "install/installation_marker.hpp"
 #include "install/installation_names.hpp"
-#include "install/process_info.hpp"
 #include "install/staging_folder.hpp"
 #include "install/target_layout.hpp"
 #include "verify/manifest.hpp"
@@ -20,13 +22,13 @@ void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, c
   const fs::Path payload_dir = fs::join(exe_dir, kPayloadFolderName);
   verify::verify_payload_manifest(payload_dir);
   verify::verify_software_manifest(source_dir);
-  if (!verify::has_original_software(source_dir)) throw SetupError("Original TAVO software missing");
+  if (!verify::has_original_software(source_dir)) throw Error("Original TAVO software missing");
   verify::check_driver_dll_version(source_dir);
 
   // An existing target is never touched: either it is this installation already, or it is refused.
   if (fs::exists(target_dir)) {
     if (is_current_installation(target_dir, payload_dir)) return;
-    throw SetupError("Destination exists and will not be overwritten");
+    throw Error("Destination exists and will not be overwritten");
   }
 
   // Settings that could not be written are refused now, not after the whole tree was copied.
@@ -36,7 +38,7 @@ void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, c
   // never end, and the package's original software would be written to. The spelling gives a quick answer;
   // the folders on disk give the sure one (links, junctions, other drive letters, short names).
   if (fs::is_within(target_dir, source_dir) || fs::lies_within_on_disk(target_dir, source_dir)) {
-    throw SetupError("Destination inside bundled original software");
+    throw Error("Destination inside bundled original software");
   }
 
   fs::refuse_linked_tree(fs::join(source_dir, L"App"));

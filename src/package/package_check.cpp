@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "common/utf8.hpp"
 #include "fs/file_status.hpp"
-#include "fs/directory_primitives.hpp"
+#include "fs/file_operations.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/link_check.hpp"
 #include "install/installation_names.hpp"
@@ -44,8 +44,8 @@ class ProblemNotingWatcher final : public verify::LineWatcher {
 // The setup copies the file while it builds the installation; a file that is not there fails that copy.
 void require_copied_file(const fs::Path& path) {
   const fs::FileType type = fs::status(path);
-  if (type == fs::FileType::not_found) throw fs::FileSystemError("copy_file", fs::detail::not_found_error(), path);
-  if (type != fs::FileType::regular) throw SetupError("Cannot read input file");
+  if (type == fs::FileType::not_found) throw fs::FileSystemError("copy_file", fs::detail::not_found_code(), path);
+  if (type != fs::FileType::regular) throw Error("Cannot read input file");
 }
 
 }  // namespace
@@ -59,7 +59,7 @@ void check_package(const fs::Path& root, Progress& progress, ProblemList& proble
   bool has_software = false;
   problems.check(utf8_from_wide(source_name), [&] {
     has_software = verify::has_original_software(source_dir);
-    if (!has_software) throw SetupError("Bundled original software missing");
+    if (!has_software) throw Error("Bundled original software missing");
   });
 
   ProblemNotingWatcher payload_lines(payload_name, progress, problems);

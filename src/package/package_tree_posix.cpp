@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <string>
 
+#include "common/system_error.hpp"
 #include "common/utf8.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/folder_walk_posix.hpp"
@@ -27,7 +28,7 @@ class ListingVisitor {
     const std::string path = prefix_ + entry.d_name;
     struct stat status {};
     if (::fstatat(dir, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
-      throw fs::FileSystemError("status", errno, fs::join(root_, wide_from_utf8(path)));
+      throw fs::FileSystemError("status", last_system_error(), fs::join(root_, wide_from_utf8(path)));
     }
     const EntryKind kind = kind_of(status.st_mode);
     entries_.push_back({wide_from_utf8(path), kind});
@@ -42,7 +43,7 @@ class ListingVisitor {
     prefix_lengths_.pop_back();
   }
 
-  [[noreturn]] void fail(int error) const { throw fs::FileSystemError("list", error, root_); }
+  [[noreturn]] void fail(int error) const { throw fs::FileSystemError("list", system_error_code(error), root_); }
 
  private:
   const fs::Path& root_;
@@ -56,7 +57,7 @@ class ListingVisitor {
 std::vector<TreeEntry> list_tree(const fs::Path& root) {
   const fs::Path r = fs::long_path_form(root);
   posix::UniqueDir listing = fs::posix_walk::open_folder(AT_FDCWD, utf8_from_wide(r.text()).c_str(), 0);
-  if (!listing) throw fs::FileSystemError("list", errno, r);
+  if (!listing) throw fs::FileSystemError("list", last_system_error(), r);
   std::vector<TreeEntry> entries;
   ListingVisitor visitor(r, entries);
   // O_NOFOLLOW: a folder that became a link after its test is not entered.

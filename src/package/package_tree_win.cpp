@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "common/system_error.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/folder_walk_win.hpp"
 #include "fs/path_forms.hpp"
@@ -35,8 +36,8 @@ std::vector<TreeEntry> list_tree(const fs::Path& root) {
         entries.push_back({std::move(relative), kind});
         return kind == EntryKind::folder;
       },
-      [&r](DWORD error) { throw fs::FileSystemError("list", static_cast<int>(error), r); },
-      [&r](DWORD error) { throw fs::FileSystemError("list", static_cast<int>(error), r); });
+      [&r](DWORD error) { throw fs::FileSystemError("list", system_error_code(static_cast<int>(error)), r); },
+      [&r](DWORD error) { throw fs::FileSystemError("list", system_error_code(static_cast<int>(error)), r); });
   return entries;
 }
 

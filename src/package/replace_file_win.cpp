@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "common/system_error.hpp"
 #include "common/win_handles.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/path_forms.hpp"
@@ -12,14 +13,13 @@
 namespace tavo::package {
 namespace {
 
-int last_error() noexcept { return static_cast<int>(::GetLastError()); }
 
 void write_all(HANDLE file, std::string_view bytes, const fs::Path& path) {
   while (!bytes.empty()) {
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
     DWORD written = 0;
     if (!::WriteFile(file, bytes.data(), wanted, &written, nullptr)) {
-      throw fs::FileSystemError("write", last_error(), path);
+      throw fs::FileSystemError("write", last_system_error(), path);
     }
     bytes.remove_prefix(written);
   }
@@ -32,10 +32,10 @@ void replace_file(const fs::Path& path, std::string_view bytes) {
   const fs::Path name = TemporaryFile::name_for(target);
   win::UniqueHandle handle(
       ::CreateFileW(name.text().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!handle) throw fs::FileSystemError("write", last_error(), name);
+  if (!handle) throw fs::FileSystemError("write", last_system_error(), name);
   TemporaryFile file(target);
   write_all(handle.get(), bytes, name);
-  if (!::FlushFileBuffers(handle.get())) throw fs::FileSystemError("write", last_error(), name);
+  if (!::FlushFileBuffers(handle.get())) throw fs::FileSystemError("write", last_system_error(), name);
   handle.reset();
   file.move_into_place();
 }

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 
+#include "common/system_error.hpp"
 #include "common/utf8.hpp"
 #include "fs/filesystem_error.hpp"
 #include "package/temporary_file.hpp"
@@ -15,7 +16,7 @@ TemporaryFile::~TemporaryFile() {
 
 void TemporaryFile::move_into_place() {
   if (::rename(utf8_from_wide(path_.text()).c_str(), utf8_from_wide(final_path_.text()).c_str()) != 0) {
-    throw fs::FileSystemError("rename", errno, path_, final_path_);
+    throw fs::FileSystemError("rename", last_system_error(), path_, final_path_);
   }
   moved_ = true;
 }

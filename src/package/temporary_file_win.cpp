@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "common/system_error.hpp"
 #include "fs/filesystem_error.hpp"
 #include "package/temporary_file.hpp"
 
@@ -12,7 +13,7 @@ TemporaryFile::~TemporaryFile() {
 void TemporaryFile::move_into_place() {
   if (!::MoveFileExW(path_.text().c_str(), final_path_.text().c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    throw fs::FileSystemError("rename", static_cast<int>(::GetLastError()), path_, final_path_);
+    throw fs::FileSystemError("rename", last_system_error(), path_, final_path_);
   }
   moved_ = true;
 }

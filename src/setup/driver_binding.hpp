@@ -12,7 +12,7 @@ namespace tavo::setup {
 std::uint32_t ensure_driver_binding(const fs::Path& target_dir);
 
 // Runs a console program without a window, standard output and error into the log (created anew), standard
-// input from the null device; waits and returns its exit code. Raises SetupError "Cannot create installation
+// input from the null device; waits and returns its exit code. Raises Error "Cannot create installation
 // log" or "Cannot start device helper".
 std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& argument, const fs::Path& log);
 

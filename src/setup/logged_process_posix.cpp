@@ -4,7 +4,7 @@
 #include <string>
 
 #include "common/posix_fd.hpp"
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "common/utf8.hpp"
 #include "fs/path_forms.hpp"
 #include "setup/child_process_posix.hpp"
@@ -48,7 +48,7 @@ class SpawnActions {
 std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& argument, const fs::Path& log) {
   // Descriptors are close-on-exec; only the duplicates made for the child's standard handles reach it.
   posix::UniqueFd log_fd(::open(utf8_from_wide(log.text()).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!log_fd) throw SetupError("Cannot create installation log");
+  if (!log_fd) throw Error("Cannot create installation log");
   // Not checked: without it the tool starts with its standard input closed.
   posix::UniqueFd null_input(::open("/dev/null", O_RDONLY | O_CLOEXEC));
 
@@ -78,7 +78,7 @@ std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& ar
   log_fd.reset();
   null_input.reset();
   // Raised only now, so that no descriptor stays open; the log exists and is empty.
-  if (!child) throw SetupError("Cannot start device helper");
+  if (!child) throw Error("Cannot start device helper");
   return exit_code;
 }
 

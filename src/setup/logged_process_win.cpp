@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "common/win_handles.hpp"
 #include "setup/driver_binding.hpp"
 
@@ -21,7 +21,7 @@ std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& ar
 
   win::UniqueHandle log_handle(::CreateFileW(log.text().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!log_handle) throw SetupError("Cannot create installation log");
+  if (!log_handle) throw Error("Cannot create installation log");
   // Not checked: without it the tool starts with an invalid standard input.
   win::UniqueHandle null_input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
                                              OPEN_EXISTING, 0, nullptr));
@@ -56,7 +56,7 @@ std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& ar
   log_handle.reset();
   null_input.reset();
   // Raised only now, so that no handle stays open; the log exists and is empty.
-  if (!started) throw SetupError("Cannot start device helper");
+  if (!started) throw Error("Cannot start device helper");
   return exit_code;
 }
 

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "fs/path_forms.hpp"
 #include "setup/command_line.hpp"
 #include "setup/messages.hpp"
@@ -34,12 +34,12 @@ struct Folders {
 Folders settle_folders(const SetupOperations& operations, const fs::Path& exe_dir, const CommandLine& command_line) {
   Folders folders;
   folders.source_dir = fs::join(exe_dir, kSourceFolderName);
-  if (!operations.has_original_software(folders.source_dir)) throw SetupError("Bundled original software missing");
+  if (!operations.has_original_software(folders.source_dir)) throw Error("Bundled original software missing");
 
   folders.target_dir = fs::Path(command_line.target);
   if (folders.target_dir.empty()) {
     const std::optional<fs::Path> documents = operations.documents_folder();
-    if (!documents) throw SetupError("Documents folder unavailable");
+    if (!documents) throw Error("Documents folder unavailable");
     folders.target_dir = fs::join(*documents, kDefaultTargetName);
   }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "tavo/build_config.hpp"
 #include "verify/input_file.hpp"
 #include "verify/known_digests.hpp"
@@ -50,14 +50,14 @@ bool has_line_layout(std::string_view line) noexcept {
 }
 
 void verify_line(const fs::Path& folder, const ManifestKind& kind, std::string_view line, LineWatcher& watcher) {
-  if (!has_line_layout(line)) throw SetupError(kind.invalid_line);
+  if (!has_line_layout(line)) throw Error(kind.invalid_line);
   std::wstring name = kind.name_as_wide(line.substr(kNameStart));
-  if (!kind.name_accepted(name)) throw SetupError(kind.invalid_name);
+  if (!kind.name_accepted(name)) throw Error(kind.invalid_name);
   if constexpr (!build_config::windows) {
     // Both separators divide a manifest name; this system's file calls know only the slash.
     std::replace(name.begin(), name.end(), L'\\', L'/');
   }
-  if (watcher.digest(fs::join(folder, name)) != line.substr(0, kDigestLength)) throw SetupError(kind.mismatch);
+  if (watcher.digest(fs::join(folder, name)) != line.substr(0, kDigestLength)) throw Error(kind.mismatch);
 }
 
 // Verifies every line of folder's manifest in file order; returns how many lines were checked. With the
@@ -65,7 +65,7 @@ void verify_line(const fs::Path& folder, const ManifestKind& kind, std::string_v
 std::uint32_t verify_entries(const fs::Path& folder, const ManifestKind& kind, LineWatcher& watcher) {
   const fs::Path manifest_path = fs::join(folder, L"SHA256SUMS.txt");
   std::optional<InputFile> manifest = InputFile::open(manifest_path);
-  if (!manifest) throw SetupError(kind.missing);
+  if (!manifest) throw Error(kind.missing);
 
   ManifestLines lines(*manifest, manifest_path);
   std::uint32_t count = 0;
@@ -85,18 +85,18 @@ std::uint32_t verify_entries(const fs::Path& folder, const ManifestKind& kind, L
 }  // namespace
 
 void verify_payload_entries(const fs::Path& payload_dir, LineWatcher& watcher) {
-  if (verify_entries(payload_dir, kPayload, watcher) != 7) throw SetupError("Incomplete payload manifest");
+  if (verify_entries(payload_dir, kPayload, watcher) != 7) throw Error("Incomplete payload manifest");
 }
 
 void check_patched_payload_dll(const fs::Path& payload_dir) {
   // Checked whether or not the manifest lists it: the installation always takes this file.
   if (file_sha256(fs::join(payload_dir, L"TavoDrv.dll")) != patched_driver_dll_sha256) {
-    throw SetupError("Wrong patched DLL");
+    throw Error("Wrong patched DLL");
   }
 }
 
 void verify_software_entries(const fs::Path& source_dir, LineWatcher& watcher) {
-  if (verify_entries(source_dir, kSoftware, watcher) < 100) throw SetupError("Bundled software incomplete");
+  if (verify_entries(source_dir, kSoftware, watcher) < 100) throw Error("Bundled software incomplete");
 }
 
 void verify_payload_manifest(const fs::Path& payload_dir) {

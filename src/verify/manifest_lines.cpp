@@ -12,7 +12,7 @@ bool ManifestLines::fill() {
   if (at_end_) return false;
   const std::optional<std::size_t> count =
       file_.read(reinterpret_cast<unsigned char*>(buffer_.data()), buffer_.size());
-  if (!count) throw fs::FileSystemError("read", fs::last_system_error(), path_);
+  if (!count) throw fs::FileSystemError("read", last_system_error(), path_);
   begin_ = 0;
   end_ = *count;
   at_end_ = *count == 0;

@@ -1,9 +1,9 @@
 #include <cerrno>
 #include <optional>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "common/utf8.hpp"
-#include "fs/filesystem_error.hpp"
+#include "common/system_error.hpp"
 #include "verify/manifest_names.hpp"
 
 namespace tavo::verify {
@@ -13,7 +13,7 @@ std::wstring wide_from_narrow_file_name(std::string_view name) { return wide_fro
 
 std::wstring wide_from_utf8_file_name(std::string_view name) {
   std::optional<std::wstring> wide = wide_from_utf8_strict(name);
-  if (!wide) throw SystemError(EILSEQ, fs::system_error_description(EILSEQ));
+  if (!wide) throw SystemError(system_error_code(EILSEQ));
   return std::move(*wide);
 }
 

@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "common/setup_error.hpp"
-#include "fs/filesystem_error.hpp"
+#include "common/error.hpp"
+#include "common/system_error.hpp"
 #include "verify/manifest_names.hpp"
 
 namespace tavo::verify {
@@ -13,15 +13,14 @@ namespace {
 std::wstring wide_from_code_page(UINT code_page, std::string_view name) {
   if (name.empty()) return {};
   if (name.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-    throw SystemError(ERROR_INVALID_PARAMETER, fs::system_error_description(ERROR_INVALID_PARAMETER));
+    throw SystemError(system_error_code(ERROR_INVALID_PARAMETER));
   }
   const int size = static_cast<int>(name.size());
   const int needed = ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, name.data(), size, nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(needed > 0 ? needed : 0), L'\0');
   if (needed <= 0 ||
       ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, name.data(), size, wide.data(), needed) != needed) {
-    const int code = fs::last_system_error();
-    throw SystemError(code, fs::system_error_description(code));
+    throw SystemError(last_system_error());
   }
   return wide;
 }

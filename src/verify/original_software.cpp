@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "fs/file_status.hpp"
 #include "verify/known_digests.hpp"
 #include "verify/sha256.hpp"
@@ -19,7 +19,7 @@ void check_driver_dll_version(const fs::Path& source_dir) {
   const std::string digest = file_sha256(fs::join(source_dir, L"App/Bin/TavoDrv.dll"));
   // An already patched source is accepted as well: the installation puts the patched build in place anyway.
   if (digest == original_driver_dll_sha256 || digest == patched_driver_dll_sha256) return;
-  throw SetupError("Unsupported TavoDrv.dll version");
+  throw Error("Unsupported TavoDrv.dll version");
 }
 
 }  // namespace tavo::verify

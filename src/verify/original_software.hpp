@@ -9,7 +9,7 @@ namespace tavo::verify {
 bool has_original_software(const fs::Path& folder);
 
 // Accepts "App/Bin/TavoDrv.dll" of the source only in its original or its patched build.
-// Raises SetupError "Unsupported TavoDrv.dll version".
+// Raises Error "Unsupported TavoDrv.dll version".
 void check_driver_dll_version(const fs::Path& source_dir);
 
 }  // namespace tavo::verify

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "fs/path_forms.hpp"
 #include "verify/input_file.hpp"
 #include "verify/sha256_engine.hpp"
@@ -29,11 +29,11 @@ std::string lower_hex(const unsigned char (&digest)[sha256_digest_size]) {
 
 std::string file_sha256(const fs::Path& path, Sha256Engine& engine) {
   // The long-path form would lose everything after a NUL; such a path names no file.
-  if (path.has_embedded_nul()) throw SetupError("Cannot read input file");
+  if (path.has_embedded_nul()) throw Error("Cannot read input file");
   std::optional<InputFile> file = InputFile::open(fs::long_path_form(path));
-  if (!file) throw SetupError("Cannot read input file");
-  if (!engine.open_provider()) throw SetupError("SHA256 unavailable");
-  if (!engine.create_hash()) throw SetupError("SHA256 initialization failed");
+  if (!file) throw Error("Cannot read input file");
+  if (!engine.open_provider()) throw Error("SHA256 unavailable");
+  if (!engine.create_hash()) throw Error("SHA256 initialization failed");
 
   std::array<unsigned char, kChunkSize> buffer;  // the call's one read buffer; not cleared, only read into
   bool failed = false;
@@ -51,7 +51,7 @@ std::string file_sha256(const fs::Path& path, Sha256Engine& engine) {
     }
   }
   unsigned char digest[sha256_digest_size] = {};
-  if (failed || !at_end || !engine.finish_hash(digest)) throw SetupError("SHA256 calculation failed");
+  if (failed || !at_end || !engine.finish_hash(digest)) throw Error("SHA256 calculation failed");
   return lower_hex(digest);
 }
 

@@ -7,7 +7,7 @@
 namespace tavo::verify {
 
 // The SHA-256 digest of the file's whole content as 64 lower-case hexadecimal characters. The file is read
-// through its long-path form, in chunks of 64 KiB, without locking others out. Raises SetupError
+// through its long-path form, in chunks of 64 KiB, without locking others out. Raises Error
 // "Cannot read input file", "SHA256 unavailable", "SHA256 initialization failed" or "SHA256 calculation failed";
 // FileSystemError "absolute" when the path cannot be made absolute.
 std::string file_sha256(const fs::Path& path);

@@ -1,7 +1,10 @@
 #pragma once
 // Small helpers for tests: a temporary folder and plain file access in both builds.
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,5 +34,29 @@ void write_file(const fs::Path& path, std::string_view bytes);  // creates missi
 std::string read_file(const fs::Path& path);                      // throws when it cannot be read
 bool exists(const fs::Path& path);
 void make_directories(const fs::Path& path);
+
+// The error of type E that `operation` raises; nothing, and a test failure, when it raises none.
+template <typename E, typename Operation>
+std::optional<E> raised(Operation&& operation) {
+  try {
+    operation();
+  } catch (const E& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no error raised";
+  return std::nullopt;
+}
+
+// The message of the error of type E that `operation` raises; empty when it raises none (no test failure:
+// tables of cases use it for outcomes that may be a success).
+template <typename E, typename Operation>
+std::string message_raised(Operation&& operation) {
+  try {
+    operation();
+  } catch (const E& e) {
+    return e.what();
+  }
+  return {};
+}
 
 }  // namespace tavo::test

@@ -18,23 +18,8 @@ using test::TempDir;
 using test::write_file;
 
 constexpr bool kWindows = build_config::windows;
-constexpr int kPathNotFound = kWindows ? 3 : ENOENT;      // ERROR_PATH_NOT_FOUND
-constexpr int kAccessDenied = kWindows ? 5 : EACCES;      // ERROR_ACCESS_DENIED
-constexpr int kSharingViolation = kWindows ? 32 : EBUSY;  // ERROR_SHARING_VIOLATION
-constexpr int kAlreadyExists = kWindows ? 183 : EEXIST;   // ERROR_ALREADY_EXISTS
 
 bool is_folder(const Path& path) { return std::filesystem::is_directory(test::std_path(path)); }
-
-template <typename Operation>
-FileSystemError error_of(Operation&& operation) {
-  try {
-    operation();
-  } catch (const FileSystemError& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no file-system error raised";
-  return FileSystemError("none", 0);
-}
 
 TEST(CreateDirectory, CreatesOneLevel) {
   TempDir dir;
@@ -45,13 +30,13 @@ TEST(CreateDirectory, CreatesOneLevel) {
 TEST(CreateDirectory, ExistingOrUnreachableFolderFails) {
   TempDir dir;
   make_directories(dir / L"there");
-  const FileSystemError existing = error_of([&] { create_directory(dir / L"there"); });
+  const FileSystemError existing = test::raised<FileSystemError>([&] { create_directory(dir / L"there"); }).value();
   EXPECT_EQ(existing.operation(), "create_directory");
-  EXPECT_EQ(existing.code(), kAlreadyExists);
+  EXPECT_EQ(existing.code(), std::errc::file_exists);
   ASSERT_EQ(existing.paths().size(), 1u);
   EXPECT_EQ(existing.paths()[0], dir / L"there");
 
-  const FileSystemError unreachable = error_of([&] { create_directory(dir / L"missing/child"); });
+  const FileSystemError unreachable = test::raised<FileSystemError>([&] { create_directory(dir / L"missing/child"); }).value();
   EXPECT_EQ(unreachable.operation(), "create_directory");
   EXPECT_FALSE(exists(dir / L"missing"));
 }
@@ -83,16 +68,16 @@ INSTANTIATE_TEST_SUITE_P(Table, CreateDirectories,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CreateDirectoriesFailure, EmptyPathIsPathNotFound) {
-  const FileSystemError e = error_of([] { create_directories(Path()); });
+  const FileSystemError e = test::raised<FileSystemError>([] { create_directories(Path()); }).value();
   EXPECT_EQ(e.operation(), "create_directories");
-  EXPECT_EQ(e.code(), kPathNotFound);
+  EXPECT_EQ(e.code(), std::errc::no_such_file_or_directory);
 }
 
 TEST(CreateDirectoriesFailure, FileInTheWayFailsAndStays) {
   TempDir dir;
   write_file(dir / L"file", "content");
   for (const wchar_t* wanted : {L"file", L"file/below", L"file/below/deeper"}) {
-    const FileSystemError e = error_of([&] { create_directories(dir / wanted); });
+    const FileSystemError e = test::raised<FileSystemError>([&] { create_directories(dir / wanted); }).value();
     EXPECT_EQ(e.operation(), "create_directories");
     ASSERT_EQ(e.paths().size(), 1u);
     EXPECT_EQ(e.paths()[0], dir / wanted);
@@ -107,7 +92,7 @@ TEST(CopyFile, WithoutOverwriteCreatesAndRefusesAnExistingFile) {
   EXPECT_EQ(read_file(dir / L"to.dll"), "new");
 
   write_file(dir / L"taken.dll", "old");
-  const FileSystemError e = error_of([&] { copy_file(dir / L"from.dll", dir / L"taken.dll", false); });
+  const FileSystemError e = test::raised<FileSystemError>([&] { copy_file(dir / L"from.dll", dir / L"taken.dll", false); }).value();
   EXPECT_EQ(e.operation(), "copy_file");
   ASSERT_EQ(e.paths().size(), 2u);
   EXPECT_EQ(e.paths()[0], dir / L"from.dll");
@@ -129,7 +114,7 @@ TEST(CopyFile, MissingSourceFailsAndLeavesTheDestination) {
   TempDir dir;
   write_file(dir / L"to.ini", "kept");
   for (const bool overwrite : {false, true}) {
-    const FileSystemError e = error_of([&] { copy_file(dir / L"missing.ini", dir / L"to.ini", overwrite); });
+    const FileSystemError e = test::raised<FileSystemError>([&] { copy_file(dir / L"missing.ini", dir / L"to.ini", overwrite); }).value();
     EXPECT_EQ(e.operation(), "copy_file");
     EXPECT_EQ(read_file(dir / L"to.ini"), "kept");
   }
@@ -150,7 +135,7 @@ TEST(CopyFile, OntoItselfLosesNothing) {
 TEST(RenameWithoutReplace, RenamesAFolderToAFreeName) {
   TempDir dir;
   write_file(dir / L"T.vorbereitung-1/marker.txt", "m");
-  EXPECT_EQ(rename_without_replace(dir / L"T.vorbereitung-1", dir / L"T"), 0);
+  EXPECT_EQ(rename_without_replace(dir / L"T.vorbereitung-1", dir / L"T"), std::error_code());
   EXPECT_EQ(read_file(dir / L"T/marker.txt"), "m");
   EXPECT_FALSE(exists(dir / L"T.vorbereitung-1"));
 }
@@ -169,7 +154,7 @@ TEST(RenameWithoutReplace, NeverReplacesAnythingAtTheTarget) {
     } else {
       write_file(dir / L"target", "the user's own file");
     }
-    EXPECT_EQ(rename_without_replace(dir / L"staging", dir / L"target"), kAlreadyExists);
+    EXPECT_EQ(rename_without_replace(dir / L"staging", dir / L"target"), std::errc::file_exists);
     EXPECT_EQ(read_file(dir / L"staging/marker.txt"), "m");
     if (c.folder) {
       EXPECT_TRUE(is_folder(dir / L"target"));
@@ -180,20 +165,11 @@ TEST(RenameWithoutReplace, NeverReplacesAnythingAtTheTarget) {
   }
 }
 
-TEST(RenameWithoutReplace, MissingSourceIsAnError) {
+TEST(RenameWithoutReplace, MissingSourceIsALastingError) {
   TempDir dir;
-  const int error = rename_without_replace(dir / L"missing", dir / L"target");
-  EXPECT_NE(error, 0);
-  EXPECT_FALSE(is_transient_rename_error(error));
-}
-
-TEST(TransientRenameError, OnlyABrieflyHeldFolderQualifies) {
-  // Windows: access denied and sharing violation. POSIX: EBUSY only; EACCES there is a lasting lack of rights.
-  EXPECT_TRUE(is_transient_rename_error(kSharingViolation));
-  EXPECT_EQ(is_transient_rename_error(kAccessDenied), kWindows);
-  for (const int code : {0, kPathNotFound, kAlreadyExists, kWindows ? 2 : ENOTEMPTY, kWindows ? 87 : EINVAL}) {
-    EXPECT_FALSE(is_transient_rename_error(code)) << code;
-  }
+  const std::error_code error = rename_without_replace(dir / L"missing", dir / L"target");
+  EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+  EXPECT_NE(error, ErrorCondition::transient_rename);
 }
 
 }  // namespace

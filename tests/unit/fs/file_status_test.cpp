@@ -60,15 +60,5 @@ TEST(FileStatus, EmptyPathIsNotFound) {
   EXPECT_FALSE(exists(Path()));
 }
 
-TEST(FileStatus, NotFoundCodes) {
-  if constexpr (build_config::windows) {
-    for (int code : {2, 3, 123, 267, 15, 53, 67}) EXPECT_TRUE(is_not_found_error(code)) << code;
-    for (int code : {0, 5, 32, 21, 1920}) EXPECT_FALSE(is_not_found_error(code)) << code;
-  } else {
-    for (int code : {ENOENT, ENOTDIR}) EXPECT_TRUE(is_not_found_error(code)) << code;
-    for (int code : {0, EACCES, ELOOP, ENAMETOOLONG, EIO}) EXPECT_FALSE(is_not_found_error(code)) << code;
-  }
-}
-
 }  // namespace
 }  // namespace tavo::fs

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "fs/file_operations.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/path_forms.hpp"
@@ -19,12 +19,12 @@ using test::write_file;
 constexpr char kLinkedRoot[] = "Linked source folders are unsupported";
 constexpr char kLinkedEntry[] = "Linked source files are unsupported";
 
-// The message of the SetupError that `check` raises; empty when it raises none.
+// The message of the Error that `check` raises; empty when it raises none.
 template <typename Check>
 std::string setup_error_of(Check&& check) {
   try {
     check();
-  } catch (const SetupError& e) {
+  } catch (const Error& e) {
     return e.what();
   }
   return {};

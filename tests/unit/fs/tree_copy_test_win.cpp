@@ -23,15 +23,12 @@ TEST(TreeCopyWindows, FileLockedAgainstReadingPassesTheLinkCheckAndFailsTheCopy)
                                              nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held.valid());
   EXPECT_NO_THROW(refuse_linked_tree(dir / L"src"));
-  try {
-    copy_tree(dir / L"src", dir / L"dst");
-    FAIL() << "a locked file was copied";
-  } catch (const FileSystemError& e) {
-    EXPECT_EQ(e.operation(), "copy");
-    EXPECT_EQ(e.code(), ERROR_SHARING_VIOLATION);
-    ASSERT_EQ(e.paths().size(), 2u);
-    EXPECT_EQ(e.paths()[0], long_path_form(dir / L"src"));
-  }
+  const auto e = test::raised<FileSystemError>([&] { copy_tree(dir / L"src", dir / L"dst"); });
+  ASSERT_TRUE(e) << "a locked file was copied";
+  EXPECT_EQ(e->operation(), "copy");
+  EXPECT_EQ(e->code(), std::errc::device_or_resource_busy);  // ERROR_SHARING_VIOLATION
+  ASSERT_EQ(e->paths().size(), 2u);
+  EXPECT_EQ(e->paths()[0], long_path_form(dir / L"src"));
 }
 
 TEST(TreeCopyWindows, HiddenAndSystemEntriesAreCopied) {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "support/test_support.hpp"
 
 namespace tavo::install {
@@ -115,7 +115,7 @@ TEST(WriteEditorSetting, UnwritableFileRaisesCannotConfigureEditor) {
   try {
     configure_editor(dir.path(), L"D:\\TAVO-x64");
     FAIL() << "a folder was taken for the settings file";
-  } catch (const SetupError& e) {
+  } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Cannot configure editor");
   }
 }
@@ -127,10 +127,10 @@ TEST(CheckEditorFolders, ALineBreakInTheTargetIsRefusedBeforeAnythingIsWritten) 
     try {
       check_editor_folders(target);
       ADD_FAILURE() << "no error raised";
-    } catch (const SetupError& e) {
+    } catch (const Error& e) {
       EXPECT_STREQ(e.what(), "Cannot configure editor");
     }
-    EXPECT_THROW(configure_editor(dir.path(), target), SetupError);
+    EXPECT_THROW(configure_editor(dir.path(), target), Error);
   }
   EXPECT_EQ(read_file(dir / L"App/Bin/tset.ini"), "[StaticPath]\r\n");
   EXPECT_NO_THROW(check_editor_folders(L"D:\\Tessaroll TAVO-x64 [alt]=1"));

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "install/staging_folder.hpp"
-#include "install/transaction.hpp"
+#include "install/installation_marker.hpp"
 #include "support/test_support.hpp"
 #include "tavo/build_config.hpp"
 
@@ -22,7 +22,7 @@ TEST(InstallationMarker, UnwritableMarkerIsReported) {
   try {
     write_installation_marker(dir / L"fehlt");
     FAIL() << "no error raised";
-  } catch (const SetupError& e) {
+  } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Cannot write installation marker");
   }
 }
@@ -45,7 +45,7 @@ TEST(InstallationMarker, MatchingMarkerWithoutDriverDllRaisesTheDigestError) {
     try {
       is_current_installation(dir / L"Ziel", dir / L"Dateien");
       ADD_FAILURE() << "no error raised";
-    } catch (const SetupError& e) {
+    } catch (const Error& e) {
       EXPECT_STREQ(e.what(), "Cannot read input file");
     }
   }
@@ -78,7 +78,7 @@ TEST(StagingFolder, AllNamesTakenIsRefused) {
   try {
     create_staging_folder(dir / L"Ziel", 7);
     ADD_FAILURE() << "no error raised";
-  } catch (const SetupError& e) {
+  } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Temporary installation folder already exists");
   }
   EXPECT_FALSE(test::exists(staging_folder(dir / L"Ziel", 7, kStagingNames + 1)));

@@ -6,7 +6,7 @@
 
 #include <csignal>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "setup/driver_binding.hpp"
 #include "setup/elevation_command_posix.hpp"
 #include "stand_in_tools.hpp"
@@ -50,7 +50,7 @@ TEST(RunLoggedProcessPosix, ProgramWithoutExecutePermissionCannotStart) {
   TempDir dir;
   test::place_tool(dir / L"helper");
   ::chmod(test::std_path(dir / L"helper").c_str(), 0644);
-  EXPECT_THROW(run_logged_process(dir / L"helper", L"--check-tavo", dir / L"log.txt"), SetupError);
+  EXPECT_THROW(run_logged_process(dir / L"helper", L"--check-tavo", dir / L"log.txt"), Error);
   EXPECT_EQ(test::read_file(dir / L"log.txt"), "");
 }
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "stand_in_tools.hpp"
 #include "support/test_support.hpp"
 #include "tavo/build_config.hpp"
@@ -114,7 +114,7 @@ TEST_F(DriverBinding, MissingToolIsReportedAfterAnEmptyLogWasCreated) {
   try {
     ensure_driver_binding(target);
     FAIL() << "no error raised";
-  } catch (const SetupError& error) {
+  } catch (const Error& error) {
     EXPECT_STREQ(error.what(), "Cannot start device helper");
   }
   ASSERT_TRUE(test::exists(log()));
@@ -127,7 +127,7 @@ TEST_F(DriverBinding, FileThatIsNoProgramCannotBeStarted) {
   try {
     ensure_driver_binding(target);
     FAIL() << "no error raised";
-  } catch (const SetupError& error) {
+  } catch (const Error& error) {
     EXPECT_STREQ(error.what(), "Cannot start device helper");
   }
   EXPECT_EQ(test::read_file(log()), "");
@@ -139,7 +139,7 @@ TEST_F(DriverBinding, MissingLogsFolderStartsNothing) {
   try {
     ensure_driver_binding(target);
     FAIL() << "no error raised";
-  } catch (const SetupError& error) {
+  } catch (const Error& error) {
     EXPECT_STREQ(error.what(), "Cannot create installation log");
   }
   EXPECT_TRUE(test::tool_calls(tool()).empty());

@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/path_forms.hpp"
 #include "setup/messages.hpp"
@@ -165,7 +165,7 @@ TEST_F(SetupFlow, CancelledConfirmationEndsWithStatus2AndNoResultFile) {
 }
 
 TEST_F(SetupFlow, FailureIsReportedInTheResultFileBeforeTheFailureBox) {
-  system.prepare_failure = [] { throw SetupError("Payload checksum mismatch"); };
+  system.prepare_failure = [] { throw Error("Payload checksum mismatch"); };
   EXPECT_EQ(system.run(), 1);
   EXPECT_EQ(system.result, "ERROR\nPayload checksum mismatch\n");
   ASSERT_EQ(system.boxes.size(), 2u);
@@ -180,14 +180,14 @@ TEST_F(SetupFlow, FileSystemErrorsAndDeviceCheckFailuresTakeTheFailurePath) {
   fs_failure.arguments = {L"--prepare-only"};
   const fs::Path staging = fs::join(package.path(), L"a");
   const fs::Path target = fs::join(package.path(), L"b");
-  fs_failure.prepare_failure = [&] { throw fs::FileSystemError("Cannot finalize installation", 5, staging, target); };
+  const fs::FileSystemError failure("Cannot finalize installation", system_error_code(5), staging, target);
+  fs_failure.prepare_failure = [&] { throw failure; };
   EXPECT_EQ(fs_failure.run(), 1);
-  EXPECT_EQ(fs_failure.result, "ERROR\n" + std::string(fs::FileSystemError("Cannot finalize installation", 5, staging,
-                                                                           target).what()) + "\n");
+  EXPECT_EQ(fs_failure.result, "ERROR\n" + std::string(failure.what()) + "\n");
   EXPECT_TRUE(fs_failure.boxes.empty());
 
   FakeSystem device_failure = system;
-  device_failure.binding = []() -> std::uint32_t { throw SetupError("Cannot start device helper"); };
+  device_failure.binding = []() -> std::uint32_t { throw Error("Cannot start device helper"); };
   EXPECT_EQ(device_failure.run(), 1);
   EXPECT_EQ(device_failure.result, "ERROR\nCannot start device helper\n");
   EXPECT_EQ(device_failure.boxes.back().text, kFailureText);
@@ -260,7 +260,7 @@ TEST_F(SetupFlow, ComIsReleasedOnlyWhenItWasInitialised) {
 TEST_F(SetupFlow, UnknownExecutablePathEndsWithoutResultFile) {
   FakeSystem run = system;
   SetupOperations operations = run.operations();
-  operations.executable_directory = []() -> fs::Path { throw SetupError("Executable path unavailable"); };
+  operations.executable_directory = []() -> fs::Path { throw Error("Executable path unavailable"); };
   EXPECT_EQ(run_setup(operations), 1);
   EXPECT_FALSE(run.result.has_value());
   EXPECT_EQ(run.com_initialized, 0);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 
 namespace tavo::verify {
 namespace {

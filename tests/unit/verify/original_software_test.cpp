@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "driver_fixtures.hpp"
 #include "support/test_support.hpp"
 
@@ -67,7 +67,7 @@ std::string gate_outcome(const fs::Path& source_dir) {
   try {
     check_driver_dll_version(source_dir);
     return "accepted";
-  } catch (const SetupError& e) {
+  } catch (const Error& e) {
     return e.what();
   }
 }

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "common/win_handles.hpp"
 #include "support/test_support.hpp"
 #include "verify/sha256.hpp"
@@ -32,7 +32,7 @@ TEST(FileSha256Sharing, FileHeldWithoutSharingCannotBeRead) {
   try {
     (void)file_sha256(dir / L"f.txt");
     FAIL() << "no error";
-  } catch (const SetupError& e) {
+  } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Cannot read input file");
   }
 }
@@ -42,7 +42,7 @@ TEST(FileSha256Sharing, DeviceNamesAreNotRead) {
   try {
     (void)file_sha256(L"\\\\.\\NUL");
     FAIL() << "no error";
-  } catch (const SetupError& e) {
+  } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Cannot read input file");
   }
 }

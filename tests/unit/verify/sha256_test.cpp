@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "reference_sha256.hpp"
 #include "support/test_support.hpp"
 #include "verify/sha256_engine.hpp"
@@ -23,7 +23,7 @@ template <typename F>
 std::string error_of(F&& call) {
   try {
     call();
-  } catch (const SetupError& e) {
+  } catch (const Error& e) {
     return message_of(e);
   }
   return "(no error)";

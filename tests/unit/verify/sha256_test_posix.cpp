@@ -1,7 +1,7 @@
 // Read failures that only the POSIX build can provoke without a seam.
 #include <gtest/gtest.h>
 
-#include "common/setup_error.hpp"
+#include "common/error.hpp"
 #include "verify/sha256.hpp"
 
 namespace tavo::verify {
@@ -12,7 +12,7 @@ TEST(FileSha256Posix, ReadFailureAfterOpeningIsACalculationFailure) {
   try {
     (void)file_sha256(L"/proc/self/mem");
     FAIL() << "no error";
-  } catch (const SetupError& e) {
+  } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "SHA256 calculation failed");
   }
 }
@@ -23,7 +23,7 @@ TEST(FileSha256Posix, PipesAndDevicesAreNotRead) {
     try {
       (void)file_sha256(path);
       FAIL() << "no error";
-    } catch (const SetupError& e) {
+    } catch (const Error& e) {
       EXPECT_STREQ(e.what(), "Cannot read input file");
     }
   }

@@ -1,6 +1,6 @@
-#include "fs/code_page.hpp"
+#include "common/code_page.hpp"
 
-namespace tavo::fs {
+namespace tavo {
 
 unsigned long narrowing_flags(unsigned code_page) noexcept {
   constexpr unsigned long kNoBestFitChars = 0x400;  // WC_NO_BEST_FIT_CHARS
@@ -20,4 +20,4 @@ unsigned long narrowing_flags(unsigned code_page) noexcept {
   }
 }
 
-}  // namespace tavo::fs
+}  // namespace tavo

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace tavo::fs {
+namespace tavo {
 
 // The WideCharToMultiByte flags for a code page: WC_NO_BEST_FIT_CHARS (an unmappable character becomes the
 // default character, never a look-alike such as a plain "A" for "Ä"), except for the code pages that refuse
@@ -15,4 +15,7 @@ unsigned long narrowing_flags(unsigned code_page) noexcept;
 // Windows only: the text in the code page, with the flags above; empty when it cannot be converted.
 std::string narrow_in_code_page(std::wstring_view wide, unsigned code_page);
 
-}  // namespace tavo::fs
+// Windows only: the text as the file API narrows it, in the ANSI or OEM code page that it uses.
+std::string narrow_for_file_api(std::wstring_view wide);
+
+}  // namespace tavo

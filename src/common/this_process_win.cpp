@@ -1,11 +1,11 @@
 #include <windows.h>
 
-#include "install/process_info.hpp"
+#include "common/this_process.hpp"
 
-namespace tavo::install {
+namespace tavo {
 
 std::uint32_t current_process_id() noexcept { return ::GetCurrentProcessId(); }
 
 void sleep_milliseconds(unsigned milliseconds) noexcept { ::Sleep(milliseconds); }
 
-}  // namespace tavo::install
+}  // namespace tavo

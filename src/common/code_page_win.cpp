@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "fs/code_page.hpp"
+#include "common/code_page.hpp"
 
-namespace tavo::fs {
+namespace tavo {
 
 std::string narrow_in_code_page(std::wstring_view wide, unsigned code_page) {
   if (wide.empty()) return {};
@@ -17,4 +17,9 @@ std::string narrow_in_code_page(std::wstring_view wide, unsigned code_page) {
   return out;
 }
 
-}  // namespace tavo::fs
+std::string narrow_for_file_api(std::wstring_view wide) {
+  // The code page's number, not CP_ACP: the flags depend on which code page that is (65001 on a UTF-8 system).
+  return narrow_in_code_page(wide, ::AreFileApisANSI() ? ::GetACP() : ::GetOEMCP());
+}
+
+}  // namespace tavo

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "fs/code_page.hpp"
+#include "common/code_page.hpp"
 
-namespace tavo::fs {
+namespace tavo {
 namespace {
 
 TEST(NarrowInCodePage, UnicodeCodePageGivesUtf8) {
@@ -18,4 +18,4 @@ TEST(NarrowInCodePage, UnmappableCharactersBecomeTheDefaultCharacter) {
 }
 
 }  // namespace
-}  // namespace tavo::fs
+}  // namespace tavo

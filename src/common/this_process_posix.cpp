@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <ctime>
 
-#include "install/process_info.hpp"
+#include "common/this_process.hpp"
 
-namespace tavo::install {
+namespace tavo {
 
 std::uint32_t current_process_id() noexcept { return static_cast<std::uint32_t>(::getpid()); }
 
@@ -15,4 +15,4 @@ void sleep_milliseconds(unsigned milliseconds) noexcept {
   }
 }
 
-}  // namespace tavo::install
+}  // namespace tavo

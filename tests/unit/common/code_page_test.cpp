@@ -1,8 +1,8 @@
-#include "fs/code_page.hpp"
+#include "common/code_page.hpp"
 
 #include <gtest/gtest.h>
 
-namespace tavo::fs {
+namespace tavo {
 namespace {
 
 constexpr unsigned long kNoBestFitChars = 0x400;
@@ -22,4 +22,4 @@ TEST(NarrowingFlags, OtherCodePagesNeverTakeALookAlike) {
 }
 
 }  // namespace
-}  // namespace tavo::fs
+}  // namespace tavo
