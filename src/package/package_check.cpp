@@ -11,7 +11,7 @@
 #include "install/installation_names.hpp"
 #include "package/hashing.hpp"
 #include "package/package_layout.hpp"
-#include "setup/messages.hpp"
+#include "setup/package_names.hpp"
 #include "verify/manifest.hpp"
 #include "verify/original_software.hpp"
 

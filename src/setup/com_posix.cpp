@@ -1,4 +1,4 @@
-#include "setup/desktop.hpp"
+#include "setup/com.hpp"
 
 namespace tavo::setup {
 

@@ -1,7 +1,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "setup/desktop.hpp"
+#include "setup/com.hpp"
 
 namespace tavo::setup {
 

@@ -9,7 +9,7 @@
 #include "common/posix_fd.hpp"
 #include "common/utf8.hpp"
 #include "fs/path.hpp"
-#include "setup/desktop.hpp"
+#include "setup/documents_folder.hpp"
 #include "setup/user_dirs.hpp"
 
 namespace tavo::setup {

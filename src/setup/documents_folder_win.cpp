@@ -2,7 +2,7 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
-#include "setup/desktop.hpp"
+#include "setup/documents_folder.hpp"
 
 namespace tavo::setup {
 

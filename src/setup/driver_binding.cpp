@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "setup/elevated_launch.hpp"
+#include "setup/logged_process.hpp"
 
 namespace tavo::setup {
 namespace {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "fs/path.hpp"
 
@@ -10,10 +9,5 @@ namespace tavo::setup {
 // Runs the installed device-check tool and, when the binding is missing, the driver installer elevated.
 // Returns the final status: 0 when the instrument's WinUSB binding is ready.
 std::uint32_t ensure_driver_binding(const fs::Path& target_dir);
-
-// Runs a console program without a window, standard output and error into the log (created anew), standard
-// input from the null device; waits and returns its exit code. Raises Error "Cannot create installation
-// log" or "Cannot start device helper".
-std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& argument, const fs::Path& log);
 
 }  // namespace tavo::setup

@@ -1,3 +1,6 @@
 #include "setup/setup_flow.hpp"
 
-int main(int argc, char** argv) { return tavo::setup::run_setup(tavo::setup::system_operations(argc, argv)); }
+int main(int argc, char** argv) {
+  tavo::setup::RealSetupSystem system(argc, argv);
+  return tavo::setup::run_setup(system);
+}

@@ -4,5 +4,6 @@
 
 // The GUI entry; its four arguments are not used: the command line is read with GetCommandLineW.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  return tavo::setup::run_setup(tavo::setup::system_operations(0, nullptr));
+  tavo::setup::RealSetupSystem system(0, nullptr);
+  return tavo::setup::run_setup(system);
 }

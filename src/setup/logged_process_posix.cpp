@@ -8,7 +8,7 @@
 #include "common/utf8.hpp"
 #include "fs/path_forms.hpp"
 #include "setup/child_process_posix.hpp"
-#include "setup/driver_binding.hpp"
+#include "setup/logged_process.hpp"
 
 namespace tavo::setup {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "common/error.hpp"
 #include "common/win_handles.hpp"
-#include "setup/driver_binding.hpp"
+#include "setup/logged_process.hpp"
 
 namespace tavo::setup {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "common/utf8.hpp"
-#include "setup/desktop.hpp"
+#include "setup/message_box.hpp"
 #include "setup/messages.hpp"
 
 namespace tavo::setup {

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "setup/desktop.hpp"
+#include "setup/message_box.hpp"
 
 namespace tavo::setup {
 

@@ -1,4 +1,5 @@
 #pragma once
+// What the setup says: the boxes' texts, titles and types, and the result file's reports.
 
 #include <string>
 
@@ -42,9 +43,5 @@ inline const std::string kSuccessReport =
     "OK\nVersion: 1.0.0\nPreparation complete; no original software overwritten.\n";
 
 inline std::string failure_report(const std::string& message) { return "ERROR\n" + message + "\n"; }
-
-inline constexpr wchar_t kResultFileName[] = L"Setup-Ergebnis.txt";
-inline constexpr wchar_t kDefaultTargetName[] = L"Tessaroll TAVO-x64";
-inline constexpr wchar_t kSourceFolderName[] = L"Originalsoftware";
 
 }  // namespace tavo::setup

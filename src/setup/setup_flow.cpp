@@ -6,6 +6,7 @@
 #include "fs/path_forms.hpp"
 #include "setup/command_line.hpp"
 #include "setup/messages.hpp"
+#include "setup/package_names.hpp"
 
 namespace tavo::setup {
 namespace {
@@ -13,16 +14,16 @@ namespace {
 // Pairs CoInitializeEx with CoUninitialize on every way out of the guarded region.
 class ComApartment {
  public:
-  explicit ComApartment(const SetupOperations& operations)
-      : operations_(operations), result_(operations.initialize_com()) {}
+  explicit ComApartment(SetupSystem& system)
+      : system_(system), result_(system.initialize_com()) {}
   ComApartment(const ComApartment&) = delete;
   ComApartment& operator=(const ComApartment&) = delete;
   ~ComApartment() {
-    if (result_ >= 0) operations_.uninitialize_com();
+    if (result_ >= 0) system_.uninitialize_com();
   }
 
  private:
-  const SetupOperations& operations_;
+  SetupSystem& system_;
   long result_;
 };
 
@@ -31,14 +32,14 @@ struct Folders {
   fs::Path target_dir;
 };
 
-Folders settle_folders(const SetupOperations& operations, const fs::Path& exe_dir, const CommandLine& command_line) {
+Folders settle_folders(SetupSystem& system, const fs::Path& exe_dir, const CommandLine& command_line) {
   Folders folders;
   folders.source_dir = fs::join(exe_dir, kSourceFolderName);
-  if (!operations.has_original_software(folders.source_dir)) throw Error("Bundled original software missing");
+  if (!system.has_original_software(folders.source_dir)) throw Error("Bundled original software missing");
 
   folders.target_dir = fs::Path(command_line.target);
   if (folders.target_dir.empty()) {
-    const std::optional<fs::Path> documents = operations.documents_folder();
+    const std::optional<fs::Path> documents = system.documents_folder();
     if (!documents) throw Error("Documents folder unavailable");
     folders.target_dir = fs::join(*documents, kDefaultTargetName);
   }
@@ -51,46 +52,46 @@ Folders settle_folders(const SetupOperations& operations, const fs::Path& exe_di
 
 }  // namespace
 
-int run_setup(const SetupOperations& operations) {
+int run_setup(SetupSystem& system) {
   fs::Path exe_dir;
   try {
-    exe_dir = operations.executable_directory();
+    exe_dir = system.executable_directory();
   } catch (const std::exception&) {
     return 1;  // before the command line: there is no known place for the result file
   }
 
   // A command line that cannot be read is refused like a wrong one: a scripted run must not become an
   // interactive one with the default target.
-  const std::optional<std::vector<std::wstring>> arguments = operations.command_line_arguments();
+  const std::optional<std::vector<std::wstring>> arguments = system.command_line_arguments();
   if (!arguments) return 2;
   const std::optional<CommandLine> command_line = scan_command_line(*arguments);
   if (!command_line) return 2;
   const bool prepare_only = command_line->prepare_only;
   const fs::Path result_file = fs::join(exe_dir, kResultFileName);
 
-  ComApartment com(operations);
+  ComApartment com(system);
   try {
-    const Folders folders = settle_folders(operations, exe_dir, *command_line);
+    const Folders folders = settle_folders(system, exe_dir, *command_line);
     const std::wstring& target = folders.target_dir.text();
 
     if (!prepare_only &&
-        operations.show_message_box(confirmation_text(target), kConfirmationTitle, kConfirmationType) != kIdOk) {
+        system.show_message_box(confirmation_text(target), kConfirmationTitle, kConfirmationType) != kIdOk) {
       return 2;
     }
 
-    operations.prepare_installation(exe_dir, folders.source_dir, folders.target_dir);
+    system.prepare_installation(exe_dir, folders.source_dir, folders.target_dir);
 
     if (!prepare_only) {
-      const std::uint32_t final_status = operations.ensure_driver_binding(folders.target_dir);
+      const std::uint32_t final_status = system.ensure_driver_binding(folders.target_dir);
       const std::wstring& text = final_status == 0 ? kBindingReadyText : kBindingMissingText;
-      operations.show_message_box(text + L"\n\n" + target, kTitle, kCompletionType);
+      system.show_message_box(text + L"\n\n" + target, kTitle, kCompletionType);
     }
 
-    operations.write_result_file(result_file, kSuccessReport);
+    system.write_result_file(result_file, kSuccessReport);
     return 0;
   } catch (const std::exception& failure) {
-    operations.write_result_file(result_file, failure_report(failure.what()));
-    if (!prepare_only) operations.show_message_box(kFailureText, kTitle, kFailureType);
+    system.write_result_file(result_file, failure_report(failure.what()));
+    if (!prepare_only) system.show_message_box(kFailureText, kTitle, kFailureType);
     return 1;
   }
 }

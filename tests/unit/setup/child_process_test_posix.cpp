@@ -8,6 +8,7 @@
 
 #include "common/error.hpp"
 #include "setup/driver_binding.hpp"
+#include "setup/logged_process.hpp"
 #include "setup/elevation_command_posix.hpp"
 #include "stand_in_tools.hpp"
 #include "support/test_support.hpp"

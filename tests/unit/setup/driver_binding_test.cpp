@@ -1,4 +1,5 @@
 #include "setup/driver_binding.hpp"
+#include "setup/logged_process.hpp"
 
 #include <gtest/gtest.h>
 

@@ -20,7 +20,7 @@ struct Box {
 };
 
 // Stands in for the desktop and the later operations, and records what the flow asked of them.
-struct FakeSystem {
+struct FakeSystem : SetupSystem {
   fs::Path exe_dir;
   std::optional<std::vector<std::wstring>> arguments = std::vector<std::wstring>{};
   long com_result = 0;
@@ -40,48 +40,44 @@ struct FakeSystem {
   fs::Path result_path;
   std::vector<std::string> events;
 
-  SetupOperations operations() {
-    SetupOperations o;
-    o.executable_directory = [this] { return exe_dir; };
-    o.command_line_arguments = [this] { return arguments; };
-    o.initialize_com = [this] {
-      ++com_initialized;
-      events.push_back("com");
-      return com_result;
-    };
-    o.uninitialize_com = [this] {
-      ++com_released;
-      events.push_back("uncom");
-    };
-    o.documents_folder = [this] {
-      ++documents_asked;
-      return documents;
-    };
-    o.show_message_box = [this](const std::wstring& text, const std::wstring& title, unsigned type) {
-      boxes.push_back({text, title, type});
-      events.push_back("box");
-      return type == kConfirmationType ? confirmation_answer : kIdOk;
-    };
-    o.has_original_software = [this](const fs::Path&) { return original_software; };
-    o.prepare_installation = [this](const fs::Path& e, const fs::Path& s, const fs::Path& t) {
-      prepared = {e, s, t};
-      events.push_back("prepare");
-      if (prepare_failure) prepare_failure();
-    };
-    o.ensure_driver_binding = [this](const fs::Path& t) {
-      bound.push_back(t);
-      events.push_back("bind");
-      return binding();
-    };
-    o.write_result_file = [this](const fs::Path& file, const std::string& content) {
-      result_path = file;
-      result = content;
-      events.push_back("result");
-    };
-    return o;
+  fs::Path executable_directory() override { return exe_dir; }
+  std::optional<std::vector<std::wstring>> command_line_arguments() override { return arguments; }
+  long initialize_com() override {
+    ++com_initialized;
+    events.push_back("com");
+    return com_result;
+  }
+  void uninitialize_com() override {
+    ++com_released;
+    events.push_back("uncom");
+  }
+  std::optional<fs::Path> documents_folder() override {
+    ++documents_asked;
+    return documents;
+  }
+  int show_message_box(const std::wstring& text, const std::wstring& title, unsigned type) override {
+    boxes.push_back({text, title, type});
+    events.push_back("box");
+    return type == kConfirmationType ? confirmation_answer : kIdOk;
+  }
+  bool has_original_software(const fs::Path&) override { return original_software; }
+  void prepare_installation(const fs::Path& e, const fs::Path& s, const fs::Path& t) override {
+    prepared = {e, s, t};
+    events.push_back("prepare");
+    if (prepare_failure) prepare_failure();
+  }
+  std::uint32_t ensure_driver_binding(const fs::Path& t) override {
+    bound.push_back(t);
+    events.push_back("bind");
+    return binding();
+  }
+  void write_result_file(const fs::Path& file, const std::string& content) override {
+    result_path = file;
+    result = content;
+    events.push_back("result");
   }
 
-  int run() { return run_setup(operations()); }
+  int run() { return run_setup(*this); }
 };
 
 class SetupFlow : public ::testing::Test {
@@ -258,10 +254,11 @@ TEST_F(SetupFlow, ComIsReleasedOnlyWhenItWasInitialised) {
 }
 
 TEST_F(SetupFlow, UnknownExecutablePathEndsWithoutResultFile) {
-  FakeSystem run = system;
-  SetupOperations operations = run.operations();
-  operations.executable_directory = []() -> fs::Path { throw Error("Executable path unavailable"); };
-  EXPECT_EQ(run_setup(operations), 1);
+  struct NoExecutablePath final : FakeSystem {
+    fs::Path executable_directory() override { throw Error("Executable path unavailable"); }
+  };
+  NoExecutablePath run;
+  EXPECT_EQ(run.run(), 1);
   EXPECT_FALSE(run.result.has_value());
   EXPECT_EQ(run.com_initialized, 0);
 }
