@@ -1,9 +1,19 @@
 #include "fs/text_file.hpp"
 
+#include <algorithm>
+
+#include "fs/input_file.hpp"
+#include "fs/text_mode.hpp"
+
 namespace tavo::fs {
+
 std::optional<std::string> read_first_line(const Path& path, std::size_t max_bytes) {
-  std::optional<std::string> line = detail::read_regular_file_prefix(path, max_bytes, '\n');
-  if (line && !line->empty() && line->back() == '\r') line->pop_back();
+  std::optional<InputFile> file = InputFile::open(path);
+  if (!file) return std::nullopt;
+  std::optional<std::string> line = file->read_up_to(max_bytes);
+  if (!line) return std::nullopt;
+  line->resize(std::min(line->find('\n'), text_mode_end(*line)));
+  if (!line->empty() && line->back() == '\r') line->pop_back();
   return line;
 }
 

@@ -21,10 +21,4 @@ bool write_text_file(const Path& path, std::string_view text) noexcept;
 // cannot be opened or read, or is not a regular file (a FIFO there must not hang the run).
 std::optional<std::string> read_first_line(const Path& path, std::size_t max_bytes);
 
-namespace detail {
-// The platform half of read_first_line: the bytes of a regular file before the first `stop` byte, at most
-// max_bytes of them.
-std::optional<std::string> read_regular_file_prefix(const Path& path, std::size_t max_bytes, char stop);
-}  // namespace detail
-
 }  // namespace tavo::fs

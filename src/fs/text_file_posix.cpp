@@ -41,27 +41,4 @@ bool write_text_file(const Path& path, std::string_view text) noexcept {
   return ::close(file.release()) == 0;
 }
 
-namespace detail {
-
-std::optional<std::string> read_regular_file_prefix(const Path& path, std::size_t max_bytes, char stop) {
-  posix::UniqueFd file(::open(utf8_from_wide(path.text()).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (!file) return std::nullopt;
-  struct stat status {};
-  if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
-  std::string prefix(max_bytes, '\0');
-  std::size_t filled = 0;
-  while (filled < max_bytes) {
-    const ssize_t got = ::read(file.get(), prefix.data() + filled, max_bytes - filled);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return std::nullopt;
-    if (got == 0) break;
-    filled += static_cast<std::size_t>(got);
-  }
-  prefix.resize(filled);
-  const std::size_t end = prefix.find(stop);
-  if (end != std::string::npos) prefix.resize(end);
-  return prefix;
-}
-
-}  // namespace detail
 }  // namespace tavo::fs

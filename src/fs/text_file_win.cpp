@@ -49,28 +49,4 @@ bool write_text_file(const Path& path, std::string_view text) noexcept {
   }
 }
 
-namespace detail {
-
-std::optional<std::string> read_regular_file_prefix(const Path& path, std::size_t max_bytes, char stop) {
-  win::UniqueHandle file(::CreateFileW(path.text().c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file || ::GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
-  std::string prefix(max_bytes, '\0');
-  std::size_t filled = 0;
-  while (filled < max_bytes) {
-    DWORD got = 0;
-    if (!::ReadFile(file.get(), prefix.data() + filled, static_cast<DWORD>(max_bytes - filled), &got, nullptr)) {
-      return std::nullopt;
-    }
-    if (got == 0) break;
-    filled += got;
-  }
-  prefix.resize(filled);
-  // Text mode as the C runtime reads it: Ctrl+Z ends the text.
-  const std::size_t end = prefix.find_first_of(std::string{stop, '\x1a'});
-  if (end != std::string::npos) prefix.resize(end);
-  return prefix;
-}
-
-}  // namespace detail
 }  // namespace tavo::fs

@@ -1,13 +1,8 @@
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <string>
 
-#include "common/posix_fd.hpp"
 #include "common/utf8.hpp"
+#include "fs/input_file.hpp"
 #include "fs/path.hpp"
 #include "setup/documents_folder.hpp"
 #include "setup/user_dirs.hpp"
@@ -24,19 +19,9 @@ std::string environment(const char* name) {
 
 // The file's text when it is a regular file; opened without blocking, so a FIFO there cannot hold the run.
 std::string read_user_dirs(const std::string& name) {
-  posix::UniqueFd file(::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  struct stat status {};
-  if (!file || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return {};
-  std::string text(kMaxUserDirsBytes, '\0');
-  std::size_t filled = 0;
-  while (filled < text.size()) {
-    const ssize_t got = ::read(file.get(), text.data() + filled, text.size() - filled);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    filled += static_cast<std::size_t>(got);
-  }
-  text.resize(filled);
-  return text;
+  std::optional<fs::InputFile> file = fs::InputFile::open(fs::Path(wide_from_utf8(name)));
+  if (!file) return {};
+  return file->read_up_to(kMaxUserDirsBytes).value_or(std::string());
 }
 
 std::optional<std::string> xdg_documents_dir(const std::string& home) {

@@ -7,8 +7,7 @@
 #include <string_view>
 
 #include "common/error.hpp"
-#include "tavo/build_config.hpp"
-#include "verify/input_file.hpp"
+#include "fs/input_file.hpp"
 #include "verify/known_digests.hpp"
 #include "verify/manifest_lines.hpp"
 #include "verify/manifest_names.hpp"
@@ -51,20 +50,16 @@ bool has_line_layout(std::string_view line) noexcept {
 
 void verify_line(const fs::Path& folder, const ManifestKind& kind, std::string_view line, LineWatcher& watcher) {
   if (!has_line_layout(line)) throw Error(kind.invalid_line);
-  std::wstring name = kind.name_as_wide(line.substr(kNameStart));
+  const std::wstring name = kind.name_as_wide(line.substr(kNameStart));
   if (!kind.name_accepted(name)) throw Error(kind.invalid_name);
-  if constexpr (!build_config::windows) {
-    // Both separators divide a manifest name; this system's file calls know only the slash.
-    std::replace(name.begin(), name.end(), L'\\', L'/');
-  }
-  if (watcher.digest(fs::join(folder, name)) != line.substr(0, kDigestLength)) throw Error(kind.mismatch);
+  if (watcher.digest(fs::join(folder, with_file_call_separators(name))) != line.substr(0, kDigestLength)) throw Error(kind.mismatch);
 }
 
 // Verifies every line of folder's manifest in file order; returns how many lines were checked. With the
 // setup's watcher the first failure ends it, so every line counted has passed.
 std::uint32_t verify_entries(const fs::Path& folder, const ManifestKind& kind, LineWatcher& watcher) {
   const fs::Path manifest_path = fs::join(folder, L"SHA256SUMS.txt");
-  std::optional<InputFile> manifest = InputFile::open(manifest_path);
+  std::optional<fs::InputFile> manifest = fs::InputFile::open(manifest_path);
   if (!manifest) throw Error(kind.missing);
 
   ManifestLines lines(*manifest, manifest_path);

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "fs/filesystem_error.hpp"
-#include "tavo/build_config.hpp"
+#include "fs/text_mode.hpp"
 
 namespace tavo::verify {
 
@@ -38,7 +38,7 @@ bool ManifestLines::next(std::string& line) {
   if (!ended_by_lf && line.empty()) return false;
   // The file is read in binary, so that 0x1A does not end it early as Windows' text mode would; that
   // mode's one change to a line, CR LF read as LF, is made here.
-  if (build_config::windows && ended_by_lf && !line.empty() && line.back() == '\r') line.pop_back();
+  if (ended_by_lf) fs::drop_text_mode_cr(line);
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return true;
 }

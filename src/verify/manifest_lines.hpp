@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fs/path.hpp"
-#include "verify/input_file.hpp"
+#include "fs/input_file.hpp"
 
 namespace tavo::verify {
 
@@ -14,7 +14,7 @@ namespace tavo::verify {
 // starts no further line. Every other byte, 0x1A and NUL included, is part of its line.
 class ManifestLines {
  public:
-  ManifestLines(InputFile& file, const fs::Path& path) : file_(file), path_(path) {}
+  ManifestLines(fs::InputFile& file, const fs::Path& path) : file_(file), path_(path) {}
 
   // The next line, without its end; false when there is none. Raises FileSystemError "read" with the
   // manifest's path when reading fails, so that a manifest is never taken as shorter than it is.
@@ -23,7 +23,7 @@ class ManifestLines {
  private:
   bool fill();
 
-  InputFile& file_;
+  fs::InputFile& file_;
   const fs::Path& path_;
   std::array<char, 4096> buffer_{};
   std::size_t begin_ = 0;

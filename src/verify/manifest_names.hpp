@@ -14,10 +14,14 @@ std::wstring wide_from_utf8_file_name(std::string_view name);
 
 // A payload name names one file directly in the payload folder: not empty, no slash or backslash anywhere,
 // no drive prefix (letter and colon) at its start.
-bool is_valid_payload_name(std::wstring_view name) noexcept;
+[[nodiscard]] bool is_valid_payload_name(std::wstring_view name) noexcept;
 
 // A software path is relative below the software folder: no separator or drive prefix at its start and no
 // component "..". Slash and backslash both separate components.
-bool is_valid_software_path(std::wstring_view path) noexcept;
+[[nodiscard]] bool is_valid_software_path(std::wstring_view path) noexcept;
+
+// A manifest name with the separators that the platform's file calls know: both divide a manifest name, but
+// off Windows only the slash divides a path.
+std::wstring with_file_call_separators(std::wstring name);
 
 }  // namespace tavo::verify

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -15,6 +16,11 @@ std::wstring wide_from_utf8_file_name(std::string_view name) {
   std::optional<std::wstring> wide = wide_from_utf8_strict(name);
   if (!wide) throw SystemError(system_error_code(EILSEQ));
   return std::move(*wide);
+}
+
+std::wstring with_file_call_separators(std::wstring name) {
+  std::replace(name.begin(), name.end(), L'\\', L'/');
+  return name;
 }
 
 }  // namespace tavo::verify

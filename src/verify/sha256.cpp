@@ -6,7 +6,7 @@
 
 #include "common/error.hpp"
 #include "fs/path_forms.hpp"
-#include "verify/input_file.hpp"
+#include "fs/input_file.hpp"
 #include "verify/sha256_engine.hpp"
 
 namespace tavo::verify {
@@ -30,7 +30,7 @@ std::string lower_hex(const unsigned char (&digest)[sha256_digest_size]) {
 std::string file_sha256(const fs::Path& path, Sha256Engine& engine) {
   // The long-path form would lose everything after a NUL; such a path names no file.
   if (path.has_embedded_nul()) throw Error("Cannot read input file");
-  std::optional<InputFile> file = InputFile::open(fs::long_path_form(path));
+  std::optional<fs::InputFile> file = fs::InputFile::open(fs::long_path_form(path));
   if (!file) throw Error("Cannot read input file");
   if (!engine.open_provider()) throw Error("SHA256 unavailable");
   if (!engine.create_hash()) throw Error("SHA256 initialization failed");

@@ -6,13 +6,13 @@
 #include <string>
 
 #include "common/utf8.hpp"
-#include "verify/input_file.hpp"
+#include "fs/input_file.hpp"
 
-namespace tavo::verify {
+namespace tavo::fs {
 
 void InputFileTraits::close(type handle) noexcept { ::close(static_cast<int>(handle)); }
 
-std::optional<InputFile> InputFile::open(const fs::Path& path) {
+std::optional<InputFile> InputFile::open(const Path& path) {
   if (path.has_embedded_nul()) return std::nullopt;
   // O_NONBLOCK keeps the open of a pipe from waiting for a writer; it changes nothing for a regular file.
   const int fd = ::open(utf8_from_wide(path.text()).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -32,4 +32,4 @@ std::optional<std::size_t> InputFile::read(unsigned char* buffer, std::size_t si
   }
 }
 
-}  // namespace tavo::verify
+}  // namespace tavo::fs

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string>
 
-#include "verify/input_file.hpp"
+#include "fs/input_file.hpp"
 
-namespace tavo::verify {
+namespace tavo::fs {
 namespace {
 
 HANDLE as_handle(std::intptr_t value) noexcept { return reinterpret_cast<HANDLE>(value); }
@@ -14,7 +14,7 @@ HANDLE as_handle(std::intptr_t value) noexcept { return reinterpret_cast<HANDLE>
 
 void InputFileTraits::close(type handle) noexcept { ::CloseHandle(as_handle(handle)); }
 
-std::optional<InputFile> InputFile::open(const fs::Path& path) {
+std::optional<InputFile> InputFile::open(const Path& path) {
   if (path.has_embedded_nul()) return std::nullopt;
   // Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened.
   const HANDLE handle = ::CreateFileW(path.text().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -37,4 +37,4 @@ std::optional<std::size_t> InputFile::read(unsigned char* buffer, std::size_t si
   return static_cast<std::size_t>(count);
 }
 
-}  // namespace tavo::verify
+}  // namespace tavo::fs
