@@ -12,7 +12,8 @@ std::optional<std::string> read_first_line(const Path& path, std::size_t max_byt
   if (!file) return std::nullopt;
   std::optional<std::string> line = file->read_up_to(max_bytes);
   if (!line) return std::nullopt;
-  line->resize(std::min(line->find('\n'), text_mode_end(*line)));
+  const std::size_t end = std::min(line->find('\n'), text_mode_end(*line));
+  if (end != std::string::npos) line->resize(end);
   if (!line->empty() && line->back() == '\r') line->pop_back();
   return line;
 }
