@@ -36,4 +36,29 @@ class UniqueResource {
   type value_;
 };
 
+// For a call that returns a resource through an out-parameter: out_param(owner) passes the address of a
+// temporary that the owner takes over when the call's statement ends.
+//   UniqueResource<HashTraits> hash;
+//   BCryptCreateHash(provider, out_param(hash), ...);
+template <typename Traits>
+class OutParam {
+ public:
+  explicit OutParam(UniqueResource<Traits>& owner) noexcept : owner_(owner) {}
+  OutParam(const OutParam&) = delete;
+  OutParam& operator=(const OutParam&) = delete;
+  ~OutParam() {
+    if (value_ != Traits::invalid()) owner_.reset(value_);
+  }
+  operator typename Traits::type*() noexcept { return &value_; }  // NOLINT: made to be passed as the pointer
+
+ private:
+  UniqueResource<Traits>& owner_;
+  typename Traits::type value_ = Traits::invalid();
+};
+
+template <typename Traits>
+OutParam<Traits> out_param(UniqueResource<Traits>& owner) noexcept {
+  return OutParam<Traits>(owner);
+}
+
 }  // namespace tavo

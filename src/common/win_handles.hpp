@@ -7,19 +7,21 @@
 
 namespace tavo::win {
 
-struct KernelHandleTraits {  // CreateFileW and friends: INVALID_HANDLE_VALUE on failure
+// Named by their empty value, as the Windows Implementation Library names them: a file handle (unique_hfile)
+// is empty when INVALID_HANDLE_VALUE, every other kernel handle (unique_handle) when null.
+struct InvalidValueHandleTraits {  // CreateFileW and friends
   using type = HANDLE;
   static type invalid() noexcept { return INVALID_HANDLE_VALUE; }
   static void close(type h) noexcept { ::CloseHandle(h); }
 };
-using UniqueHandle = UniqueResource<KernelHandleTraits>;
+using UniqueFileHandle = UniqueResource<InvalidValueHandleTraits>;
 
-struct ProcessHandleTraits {  // process and thread handles: null on failure
+struct NullHandleTraits {  // processes, threads, events
   using type = HANDLE;
   static type invalid() noexcept { return nullptr; }
   static void close(type h) noexcept { ::CloseHandle(h); }
 };
-using UniqueProcessHandle = UniqueResource<ProcessHandleTraits>;
+using UniqueHandle = UniqueResource<NullHandleTraits>;
 
 struct FindHandleTraits {
   using type = HANDLE;

@@ -18,7 +18,7 @@ FileType type_from_attributes(DWORD attributes) {
 
 // A reparse point (symbolic link, junction) is opened, which resolves it, and its target's attributes read.
 FileType status_through_link(const Path& path) {
-  win::UniqueHandle handle(::CreateFileW(path.text().c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  win::UniqueFileHandle handle(::CreateFileW(path.text().c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) {
     const std::error_code code = last_system_error();

@@ -37,7 +37,7 @@ inline win::UniqueFindHandle open_listing(std::wstring& path, WIN32_FIND_DATAW& 
 template <typename Visit, typename Hold, typename FailRoot, typename FailBelow>
 void walk(std::wstring& path, Visit&& visit, Hold&& hold, FailRoot&& fail_root, FailBelow&& fail_below) {
   struct Level {
-    win::UniqueHandle held;
+    win::UniqueFileHandle held;
     win::UniqueFindHandle listing;
     std::size_t length;  // of the folder's own path
     bool holds_entry;    // the find data holds an entry of this folder that is not yet visited
@@ -46,7 +46,7 @@ void walk(std::wstring& path, Visit&& visit, Hold&& hold, FailRoot&& fail_root, 
   WIN32_FIND_DATAW data;
   std::vector<Level> levels;
   DWORD error = 0;
-  win::UniqueHandle held_root = hold(static_cast<const std::wstring&>(path));
+  win::UniqueFileHandle held_root = hold(static_cast<const std::wstring&>(path));
   win::UniqueFindHandle root = open_listing(path, data, error);
   if (error != 0) fail_root(error);
   if (root) levels.push_back(Level{std::move(held_root), std::move(root), root_length, true});
@@ -68,7 +68,7 @@ void walk(std::wstring& path, Visit&& visit, Hold&& hold, FailRoot&& fail_root, 
     if (!visit(path, static_cast<const WIN32_FIND_DATAW&>(data))) continue;
 
     const std::size_t length = path.size();
-    win::UniqueHandle held = hold(static_cast<const std::wstring&>(path));
+    win::UniqueFileHandle held = hold(static_cast<const std::wstring&>(path));
     win::UniqueFindHandle listing = open_listing(path, data, error);
     if (error != 0) fail_below(error);
     if (listing) levels.push_back(Level{std::move(held), std::move(listing), length, true});
@@ -79,7 +79,7 @@ void walk(std::wstring& path, Visit&& visit, Hold&& hold, FailRoot&& fail_root, 
 // The walk without held handles.
 template <typename Visit, typename FailRoot, typename FailBelow>
 void walk(std::wstring& path, Visit&& visit, FailRoot&& fail_root, FailBelow&& fail_below) {
-  walk(path, std::forward<Visit>(visit), [](const std::wstring&) { return win::UniqueHandle(); },
+  walk(path, std::forward<Visit>(visit), [](const std::wstring&) { return win::UniqueFileHandle(); },
        std::forward<FailRoot>(fail_root), std::forward<FailBelow>(fail_below));
 }
 

@@ -31,14 +31,14 @@ std::size_t prefix_length(const std::wstring& folder) noexcept {
 // Opens the source entry itself (a reparse point is not followed) and holds it while it is copied or listed:
 // without FILE_SHARE_DELETE nobody can rename, delete or replace it meanwhile, so what was checked on the
 // handle is what gets copied. Attribute access only, so the copy's own reading is not in the way.
-win::UniqueHandle hold_entry(const std::wstring& path, bool& is_link, DWORD& error) noexcept {
-  win::UniqueHandle held(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+win::UniqueFileHandle hold_entry(const std::wstring& path, bool& is_link, DWORD& error) noexcept {
+  win::UniqueFileHandle held(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                        nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
   if (!held || !::GetFileInformationByHandle(held.get(), &info)) {
     error = ::GetLastError();
-    return win::UniqueHandle();
+    return win::UniqueFileHandle();
   }
   error = 0;
   is_link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
@@ -55,7 +55,7 @@ void copy_tree(const Path& from, const Path& to) {
   auto hold = [&fail](const std::wstring& path, const char* link_message) {
     bool is_link = false;
     DWORD error = 0;
-    win::UniqueHandle held = hold_entry(path, is_link, error);
+    win::UniqueFileHandle held = hold_entry(path, is_link, error);
     if (error != 0) fail(error);
     if (is_link) throw Error(link_message);
     return held;
@@ -65,7 +65,7 @@ void copy_tree(const Path& from, const Path& to) {
   if (attributes == INVALID_FILE_ATTRIBUTES) fail(::GetLastError());
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) throw Error(link_check::linked_root);
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    const win::UniqueHandle held = hold(f.text(), link_check::linked_root);
+    const win::UniqueFileHandle held = hold(f.text(), link_check::linked_root);
     if (const DWORD error = win_copy::copy_writable_file(f.text().c_str(), t.text().c_str(), true)) fail(error);
     return;
   }
@@ -90,7 +90,7 @@ void copy_tree(const Path& from, const Path& to) {
           if (const DWORD error = make_folder(destination)) fail(error);
           return true;
         }
-        const win::UniqueHandle held = hold(entry, link_check::linked_entry);
+        const win::UniqueFileHandle held = hold(entry, link_check::linked_entry);
         if (const DWORD error = win_copy::copy_writable_file(entry.c_str(), destination.c_str(), true)) fail(error);
         return false;
       },

@@ -30,7 +30,7 @@ void write_all(HANDLE file, std::string_view bytes, const fs::Path& path) {
 void replace_file(const fs::Path& path, std::string_view bytes) {
   const fs::Path target = fs::long_path_form(path);
   const fs::Path name = TemporaryFile::name_for(target);
-  win::UniqueHandle handle(
+  win::UniqueFileHandle handle(
       ::CreateFileW(name.text().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle) throw fs::FileSystemError("write", last_system_error(), name);
   TemporaryFile file(target);

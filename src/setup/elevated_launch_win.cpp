@@ -21,7 +21,7 @@ std::optional<std::uint32_t> run_elevated(const fs::Path& program) {
   info.nShow = SW_SHOWNORMAL;
   if (!::ShellExecuteExW(&info)) return std::nullopt;  // missing installer or elevation declined
 
-  const win::UniqueProcessHandle process(info.hProcess);
+  const win::UniqueHandle process(info.hProcess);
   if (!process) return std::nullopt;
   // Without a completed wait the exit code would read STILL_ACTIVE, which is no answer of the installer.
   if (::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) return std::nullopt;

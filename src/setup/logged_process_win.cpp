@@ -19,11 +19,11 @@ std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& ar
   inheritable.lpSecurityDescriptor = nullptr;
   inheritable.bInheritHandle = TRUE;
 
-  win::UniqueHandle log_handle(::CreateFileW(log.text().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+  win::UniqueFileHandle log_handle(::CreateFileW(log.text().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!log_handle) throw Error("Cannot create installation log");
   // Not checked: without it the tool starts with an invalid standard input.
-  win::UniqueHandle null_input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+  win::UniqueFileHandle null_input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
                                              OPEN_EXISTING, 0, nullptr));
 
   STARTUPINFOW startup{};
@@ -46,8 +46,8 @@ std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& ar
                                         &startup, &process_info);
   std::uint32_t exit_code = 1;
   if (started) {
-    const win::UniqueProcessHandle process(process_info.hProcess);
-    const win::UniqueProcessHandle thread(process_info.hThread);  // declared last: closed first
+    const win::UniqueHandle process(process_info.hProcess);
+    const win::UniqueHandle thread(process_info.hThread);  // declared last: closed first
     if (::WaitForSingleObject(process.get(), INFINITE) == WAIT_OBJECT_0) {
       DWORD code = 1;
       if (::GetExitCodeProcess(process.get(), &code)) exit_code = static_cast<std::uint32_t>(code);

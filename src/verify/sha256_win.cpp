@@ -29,17 +29,11 @@ bool succeeded(NTSTATUS status) noexcept { return status >= 0; }
 class CngSha256 final : public Sha256Engine {
  public:
   bool open_provider() noexcept override {
-    BCRYPT_ALG_HANDLE provider = nullptr;
-    if (!succeeded(::BCryptOpenAlgorithmProvider(&provider, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) return false;
-    provider_.reset(provider);
-    return true;
+    return succeeded(::BCryptOpenAlgorithmProvider(out_param(provider_), BCRYPT_SHA256_ALGORITHM, nullptr, 0));
   }
 
   bool create_hash() noexcept override {
-    BCRYPT_HASH_HANDLE hash = nullptr;
-    if (!succeeded(::BCryptCreateHash(provider_.get(), &hash, nullptr, 0, nullptr, 0, 0))) return false;
-    hash_.reset(hash);
-    return true;
+    return succeeded(::BCryptCreateHash(provider_.get(), out_param(hash_), nullptr, 0, nullptr, 0, 0));
   }
 
   bool hash_data(const unsigned char* data, std::size_t size) noexcept override {

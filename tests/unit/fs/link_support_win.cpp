@@ -45,8 +45,8 @@ bool run_linux(std::wstring command, const fs::Path& link, bool want_present) {
                         &process)) {
     return false;
   }
-  win::UniqueProcessHandle process_handle(process.hProcess);
-  win::UniqueProcessHandle thread_handle(process.hThread);
+  win::UniqueHandle process_handle(process.hProcess);
+  win::UniqueHandle thread_handle(process.hThread);
   for (int attempt = 0; attempt < 500; ++attempt) {
     if (link_present(link) == want_present) return true;
     ::Sleep(10);

@@ -19,7 +19,7 @@ using test::write_file;
 TEST(TreeCopyWindows, FileLockedAgainstReadingPassesTheLinkCheckAndFailsTheCopy) {
   TempDir dir;
   write_file(dir / L"src/Bin/locked.dll", "locked");
-  const win::UniqueHandle held(::CreateFileW((dir / L"src/Bin/locked.dll").text().c_str(), GENERIC_READ, 0,
+  const win::UniqueFileHandle held(::CreateFileW((dir / L"src/Bin/locked.dll").text().c_str(), GENERIC_READ, 0,
                                              nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held.valid());
   EXPECT_NO_THROW(refuse_linked_tree(dir / L"src"));

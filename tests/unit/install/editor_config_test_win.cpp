@@ -21,7 +21,7 @@ TEST(EditorConfigWindows, ReadOnlyFileRaisesWithNoSettingWritten) {
   const fs::Path file = dir / L"App/Bin/tset.ini";
   write_file(file, kTemplate);
   ASSERT_TRUE(::SetFileAttributesW(file.text().c_str(), FILE_ATTRIBUTE_READONLY));
-  const win::UniqueHandle probe(
+  const win::UniqueFileHandle probe(
       ::CreateFileW(file.text().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (probe) GTEST_SKIP() << "the read-only attribute does not stop writing here (Wine running as root)";
   EXPECT_THROW(configure_editor(dir.path(), L"D:\\TAVO-x64"), Error);
@@ -32,7 +32,7 @@ TEST(EditorConfigWindows, FileHeldOpenByAnotherRaisesWithNoSettingWritten) {
   TempDir dir;
   const fs::Path file = dir / L"App/Bin/tset.ini";
   write_file(file, kTemplate);
-  const win::UniqueHandle held(::CreateFileW(file.text().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  const win::UniqueFileHandle held(::CreateFileW(file.text().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held.valid());
   EXPECT_THROW(configure_editor(dir.path(), L"D:\\TAVO-x64"), Error);
   EXPECT_EQ(std::string(kTemplate), [&] {

@@ -21,7 +21,7 @@ bool shell_shows_launch_errors() {
 // after the child; until then the log cannot be created anew. Windows' console host holds no such handle.
 void wait_until_log_released(const fs::Path& log) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
-    const win::UniqueHandle handle(::CreateFileW(log.text().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+    const win::UniqueFileHandle handle(::CreateFileW(log.text().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (handle || ::GetLastError() != ERROR_SHARING_VIOLATION) return;
     ::Sleep(10);

@@ -11,15 +11,15 @@
 namespace tavo::verify {
 namespace {
 
-win::UniqueHandle hold_open(const fs::Path& path, DWORD access, DWORD share) {
-  return win::UniqueHandle(
+win::UniqueFileHandle hold_open(const fs::Path& path, DWORD access, DWORD share) {
+  return win::UniqueFileHandle(
       ::CreateFileW(path.text().c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 TEST(FileSha256Sharing, FileOpenForWritingElsewhereIsRead) {
   tavo::test::TempDir dir;
   tavo::test::write_file(dir / L"f.txt", "abc");
-  const win::UniqueHandle writer = hold_open(dir / L"f.txt", GENERIC_WRITE, FILE_SHARE_READ);
+  const win::UniqueFileHandle writer = hold_open(dir / L"f.txt", GENERIC_WRITE, FILE_SHARE_READ);
   ASSERT_TRUE(writer.valid());
   EXPECT_EQ(file_sha256(dir / L"f.txt"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
@@ -27,7 +27,7 @@ TEST(FileSha256Sharing, FileOpenForWritingElsewhereIsRead) {
 TEST(FileSha256Sharing, FileHeldWithoutSharingCannotBeRead) {
   tavo::test::TempDir dir;
   tavo::test::write_file(dir / L"f.txt", "abc");
-  const win::UniqueHandle holder = hold_open(dir / L"f.txt", GENERIC_READ, 0);
+  const win::UniqueFileHandle holder = hold_open(dir / L"f.txt", GENERIC_READ, 0);
   ASSERT_TRUE(holder.valid());
   try {
     (void)file_sha256(dir / L"f.txt");
