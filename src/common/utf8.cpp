@@ -7,19 +7,19 @@ namespace {
 
 constexpr char32_t kEscapeBase = 0xDC00;
 
+constexpr char32_t kReplacement = 0xFFFD;
+
 void append_code_point(std::wstring& out, char32_t cp) {
   if constexpr (sizeof(wchar_t) == 2) {
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
-      return;
-    }
+    append_utf16(out, cp);
+  } else {
+    out.push_back(static_cast<wchar_t>(cp));
   }
-  out.push_back(static_cast<wchar_t>(cp));
 }
 
+// Code points past U+10FFFF have no UTF-8 form (a 32-bit wchar_t can hold them): they become U+FFFD.
 void append_utf8(std::string& out, char32_t cp) {
+  if (cp > 0x10FFFF) cp = kReplacement;
   if (cp < 0x80) {
     out.push_back(static_cast<char>(cp));
   } else if (cp < 0x800) {
@@ -67,11 +67,21 @@ std::size_t decode_one(std::string_view s, std::size_t i, char32_t& cp) {
 
 }  // namespace
 
+void append_utf16(std::wstring& units, char32_t code_point) {
+  if (code_point < 0x10000) {
+    units.push_back(static_cast<wchar_t>(code_point));
+    return;
+  }
+  const char32_t offset = code_point - 0x10000;
+  units.push_back(static_cast<wchar_t>(0xD800 + (offset >> 10)));
+  units.push_back(static_cast<wchar_t>(0xDC00 + (offset & 0x3FF)));
+}
+
 std::string utf8_from_wide(std::wstring_view wide) {
   std::string out;
   out.reserve(wide.size());
   for (std::size_t i = 0; i < wide.size(); ++i) {
-    char32_t cp = static_cast<char32_t>(static_cast<std::uint32_t>(wide[i]) & 0x1FFFFF);
+    char32_t cp = static_cast<char32_t>(static_cast<std::uint32_t>(wide[i]));
     if constexpr (sizeof(wchar_t) == 2) {
       if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < wide.size()) {
         const char32_t low = static_cast<char16_t>(wide[i + 1]);
@@ -85,7 +95,7 @@ std::string utf8_from_wide(std::wstring_view wide) {
     if (cp >= kEscapeBase + 0x80 && cp <= kEscapeBase + 0xFF) {
       out.push_back(static_cast<char>(cp - kEscapeBase));
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      append_utf8(out, 0xFFFD);  // a lone surrogate has no UTF-8 form
+      append_utf8(out, kReplacement);  // a lone surrogate has no UTF-8 form
     } else {
       append_utf8(out, cp);
     }

@@ -17,4 +17,7 @@ std::wstring wide_from_utf8(std::string_view utf8);
 // UTF-8 as wide text; nothing when any byte sequence is invalid (overlong, surrogate, truncated, > U+10FFFF).
 std::optional<std::wstring> wide_from_utf8_strict(std::string_view utf8);
 
+// Appends a code point as UTF-16 code units: one unit, or a surrogate pair above U+FFFF.
+void append_utf16(std::wstring& units, char32_t code_point);
+
 }  // namespace tavo

@@ -8,10 +8,6 @@ namespace {
 
 bool is_ascii_letter(wchar_t c) noexcept { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
 
-bool has_drive_prefix(std::wstring_view text) noexcept {
-  return text.size() >= 2 && is_ascii_letter(text[0]) && text[1] == L':';
-}
-
 // End of the Windows root name: "D:", "\\?", "\\.", "\??" (each followed by one separator and no second),
 // or "\\server" up to the next separator.
 std::size_t windows_root_name_end(std::wstring_view t) noexcept {
@@ -58,6 +54,12 @@ Elements split(std::wstring_view text, Style style) {
 }
 
 }  // namespace
+
+Path with_suffix(const Path& path, std::wstring_view suffix) { return Path(path.text() + std::wstring(suffix)); }
+
+bool has_drive_prefix(std::wstring_view text) noexcept {
+  return text.size() >= 2 && is_ascii_letter(text[0]) && text[1] == L':';
+}
 
 bool is_separator(wchar_t c, Style style) noexcept {
   return c == L'/' || (style == Style::windows && c == L'\\');

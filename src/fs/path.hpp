@@ -16,20 +16,14 @@ inline constexpr Style native_style = build_config::windows ? Style::windows : S
 class Path {
  public:
   Path() = default;
-  Path(std::wstring text) : text_(std::move(text)) {}  // NOLINT: paths are made from text everywhere
-  Path(const wchar_t* text) : text_(text) {}           // NOLINT
+  explicit Path(std::wstring text) : text_(std::move(text)) {}
+  explicit Path(const wchar_t* text) : text_(text) {}
 
-  const std::wstring& text() const noexcept { return text_; }
-  bool empty() const noexcept { return text_.empty(); }
+  [[nodiscard]] const std::wstring& text() const noexcept { return text_; }
+  [[nodiscard]] bool empty() const noexcept { return text_.empty(); }
   // A NUL ends the name at every system call: such a path names no file, whatever follows the NUL.
-  bool has_embedded_nul() const noexcept { return text_.find(L'\0') != std::wstring::npos; }
+  [[nodiscard]] bool has_embedded_nul() const noexcept { return text_.find(L'\0') != std::wstring::npos; }
 
-  // Appends text to the last element, without a separator (the staging folder's name is made so).
-  Path& operator+=(std::wstring_view suffix) {
-    text_.append(suffix);
-    return *this;
-  }
-  friend Path operator+(Path base, std::wstring_view suffix) { return base += suffix; }
   friend bool operator==(const Path& a, const Path& b) noexcept { return a.text_ == b.text_; }
   friend bool operator!=(const Path& a, const Path& b) noexcept { return a.text_ != b.text_; }
 
@@ -43,10 +37,17 @@ struct PathParts {
   std::size_t root_directory_end = 0;  // [root_name_end, root_directory_end) are the root's separators
 };
 
-bool is_separator(wchar_t c, Style style = native_style) noexcept;
+[[nodiscard]] bool is_separator(wchar_t c, Style style = native_style) noexcept;
+
+// A drive letter and a colon at the text's start ("D:").
+[[nodiscard]] bool has_drive_prefix(std::wstring_view text) noexcept;
 wchar_t preferred_separator(Style style = native_style) noexcept;
 PathParts split_root(std::wstring_view text, Style style = native_style) noexcept;
 bool is_absolute(std::wstring_view text, Style style = native_style) noexcept;
+
+// The path with text appended to its last element, without a separator ("Ziel" and ".vorbereitung-1" give
+// "Ziel.vorbereitung-1").
+[[nodiscard]] Path with_suffix(const Path& path, std::wstring_view suffix);
 
 // base joined with rel: one separator between them where needed, rel taken as written.
 Path join(const Path& base, std::wstring_view rel, Style style = native_style);

@@ -63,16 +63,7 @@ std::wstring ini_elements(std::wstring_view wide, IniEncoding encoding) {
   if (!utf16 || sizeof(wchar_t) == 2) return std::wstring(wide);
   std::wstring units;
   units.reserve(wide.size());
-  for (const wchar_t c : wide) {
-    const auto code_point = static_cast<unsigned long>(c);
-    if (code_point < 0x10000) {
-      units.push_back(c);
-      continue;
-    }
-    const unsigned long offset = code_point - 0x10000;
-    units.push_back(static_cast<wchar_t>(0xD800 + (offset >> 10)));
-    units.push_back(static_cast<wchar_t>(0xDC00 + (offset & 0x3FF)));
-  }
+  for (const wchar_t c : wide) append_utf16(units, static_cast<char32_t>(c));
   return units;
 }
 

@@ -11,7 +11,7 @@ namespace tavo::install {
 fs::Path staging_folder(const fs::Path& target_dir, std::uint32_t process_id, unsigned attempt) {
   std::wstring suffix = kStagingInfix + std::to_wstring(process_id);
   if (attempt > 1) suffix += L"-" + std::to_wstring(attempt);
-  return target_dir + suffix;
+  return fs::with_suffix(target_dir, suffix);
 }
 
 fs::Path create_staging_folder(const fs::Path& target_dir, std::uint32_t process_id) {

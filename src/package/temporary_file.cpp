@@ -10,7 +10,7 @@ namespace tavo::package {
 TemporaryFile::TemporaryFile(fs::Path final_path) : final_path_(std::move(final_path)), path_(name_for(final_path_)) {}
 
 fs::Path TemporaryFile::name_for(const fs::Path& final_path) {
-  return final_path + (L".tmp-" + std::to_wstring(current_process_id()));
+  return fs::with_suffix(final_path, L".tmp-" + std::to_wstring(current_process_id()));
 }
 
 }  // namespace tavo::package

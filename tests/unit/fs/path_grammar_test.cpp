@@ -119,20 +119,20 @@ TEST(RootName, FollowsTheWindowsGrammar) {
 }
 
 TEST(IsWithin, ComparesWholeElements) {
-  EXPECT_TRUE(is_within(L"D:\\Paket\\Originalsoftware\\App\\Ziel", L"D:\\Paket\\Originalsoftware", W));
-  EXPECT_TRUE(is_within(L"d:\\paket\\ORIGINALSOFTWARE", L"D:\\Paket\\Originalsoftware", W));
-  EXPECT_TRUE(is_within(L"D:\\Paket\\Originalsoftware\\", L"D:\\Paket\\Originalsoftware", W));
-  EXPECT_TRUE(is_within(L"D:\\Ziel", L"D:\\", W));
-  EXPECT_FALSE(is_within(L"D:\\Paket\\Originalsoftware2", L"D:\\Paket\\Originalsoftware", W));
-  EXPECT_FALSE(is_within(L"D:\\Paket", L"D:\\Paket\\Originalsoftware", W));
-  EXPECT_FALSE(is_within(L"E:\\Paket\\Originalsoftware", L"D:\\Paket\\Originalsoftware", W));
-  EXPECT_TRUE(is_within(L"/p/Originalsoftware/Tavo/x", L"/p/Originalsoftware", P));
-  EXPECT_FALSE(is_within(L"/p/originalsoftware/x", L"/p/Originalsoftware", P));
-  EXPECT_TRUE(is_within(L"/x", L"/", P));
+  EXPECT_TRUE(is_within(Path(L"D:\\Paket\\Originalsoftware\\App\\Ziel"), Path(L"D:\\Paket\\Originalsoftware"), W));
+  EXPECT_TRUE(is_within(Path(L"d:\\paket\\ORIGINALSOFTWARE"), Path(L"D:\\Paket\\Originalsoftware"), W));
+  EXPECT_TRUE(is_within(Path(L"D:\\Paket\\Originalsoftware\\"), Path(L"D:\\Paket\\Originalsoftware"), W));
+  EXPECT_TRUE(is_within(Path(L"D:\\Ziel"), Path(L"D:\\"), W));
+  EXPECT_FALSE(is_within(Path(L"D:\\Paket\\Originalsoftware2"), Path(L"D:\\Paket\\Originalsoftware"), W));
+  EXPECT_FALSE(is_within(Path(L"D:\\Paket"), Path(L"D:\\Paket\\Originalsoftware"), W));
+  EXPECT_FALSE(is_within(Path(L"E:\\Paket\\Originalsoftware"), Path(L"D:\\Paket\\Originalsoftware"), W));
+  EXPECT_TRUE(is_within(Path(L"/p/Originalsoftware/Tavo/x"), Path(L"/p/Originalsoftware"), P));
+  EXPECT_FALSE(is_within(Path(L"/p/originalsoftware/x"), Path(L"/p/Originalsoftware"), P));
+  EXPECT_TRUE(is_within(Path(L"/x"), Path(L"/"), P));
 }
 
-TEST(Concatenation, AppendsToTheLastElement) {
-  EXPECT_EQ((Path(L"C:\\U\\Tessaroll TAVO-x64") + L".vorbereitung-4711").text(),
+TEST(WithSuffix, AppendsToTheLastElement) {
+  EXPECT_EQ(with_suffix(Path(L"C:\\U\\Tessaroll TAVO-x64"), L".vorbereitung-4711").text(),
             L"C:\\U\\Tessaroll TAVO-x64.vorbereitung-4711");
 }
 

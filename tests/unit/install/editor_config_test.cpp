@@ -65,7 +65,7 @@ TEST_P(ConfigureEditor, WritesTheSixFolderSettings) {
   TempDir dir;
   const fs::Path staging = dir / L"T.vorbereitung-4711";
   write_file(fs::join(staging, L"App/Bin/tset.ini"), c.template_text);
-  configure_editor(staging, c.target);
+  configure_editor(staging, fs::Path(c.target));
   EXPECT_EQ(read_file(fs::join(staging, L"App/Bin/tset.ini")), c.expected);
 }
 
@@ -113,7 +113,7 @@ TEST(WriteEditorSetting, UnwritableFileRaisesCannotConfigureEditor) {
   // A folder where the settings file should be: no writer can write it, as user or administrator.
   test::make_directories(dir / L"App/Bin/tset.ini");
   try {
-    configure_editor(dir.path(), L"D:\\TAVO-x64");
+    configure_editor(dir.path(), fs::Path(L"D:\\TAVO-x64"));
     FAIL() << "a folder was taken for the settings file";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Cannot configure editor");
@@ -125,15 +125,15 @@ TEST(CheckEditorFolders, ALineBreakInTheTargetIsRefusedBeforeAnythingIsWritten) 
   write_file(dir / L"App/Bin/tset.ini", "[StaticPath]\r\n");
   for (const wchar_t* target : {L"/srv/Ziel\nTavo=/etc/", L"D:\\Ziel\r", L"\nZiel"}) {
     try {
-      check_editor_folders(target);
+      check_editor_folders(fs::Path(target));
       ADD_FAILURE() << "no error raised";
     } catch (const Error& e) {
       EXPECT_STREQ(e.what(), "Cannot configure editor");
     }
-    EXPECT_THROW(configure_editor(dir.path(), target), Error);
+    EXPECT_THROW(configure_editor(dir.path(), fs::Path(target)), Error);
   }
   EXPECT_EQ(read_file(dir / L"App/Bin/tset.ini"), "[StaticPath]\r\n");
-  EXPECT_NO_THROW(check_editor_folders(L"D:\\Tessaroll TAVO-x64 [alt]=1"));
+  EXPECT_NO_THROW(check_editor_folders(fs::Path(L"D:\\Tessaroll TAVO-x64 [alt]=1")));
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ TEST(EditorConfigPosix, ReadOnlyFileIsRefusedEvenForTheSuperuser) {
   const fs::Path file = dir / L"App/Bin/tset.ini";
   write_file(file, "[FileBrowser]\r\nLastPath=x\r\n");
   ASSERT_EQ(::chmod(test::std_path(file).c_str(), 0444), 0);
-  EXPECT_THROW(configure_editor(dir.path(), L"/srv/TAVO-x64"), Error);
+  EXPECT_THROW(configure_editor(dir.path(), fs::Path(L"/srv/TAVO-x64")), Error);
   EXPECT_EQ(read_file(file), "[FileBrowser]\r\nLastPath=x\r\n");
 }
 

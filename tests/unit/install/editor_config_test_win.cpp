@@ -24,7 +24,7 @@ TEST(EditorConfigWindows, ReadOnlyFileRaisesWithNoSettingWritten) {
   const win::UniqueFileHandle probe(
       ::CreateFileW(file.text().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (probe) GTEST_SKIP() << "the read-only attribute does not stop writing here (Wine running as root)";
-  EXPECT_THROW(configure_editor(dir.path(), L"D:\\TAVO-x64"), Error);
+  EXPECT_THROW(configure_editor(dir.path(), fs::Path(L"D:\\TAVO-x64")), Error);
   EXPECT_EQ(read_file(file), kTemplate);
 }
 
@@ -34,7 +34,7 @@ TEST(EditorConfigWindows, FileHeldOpenByAnotherRaisesWithNoSettingWritten) {
   write_file(file, kTemplate);
   const win::UniqueFileHandle held(::CreateFileW(file.text().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held.valid());
-  EXPECT_THROW(configure_editor(dir.path(), L"D:\\TAVO-x64"), Error);
+  EXPECT_THROW(configure_editor(dir.path(), fs::Path(L"D:\\TAVO-x64")), Error);
   EXPECT_EQ(std::string(kTemplate), [&] {
     // Read through the held handle: the file cannot be opened again meanwhile.
     char buffer[256];

@@ -40,7 +40,7 @@ TEST(RunLoggedProcessPosix, RelativeProgramIsFoundFromTheCallersFolder) {
   const std::filesystem::path before = std::filesystem::current_path();
   std::filesystem::current_path(test::std_path(dir.path()));
   std::uint32_t code = 0;
-  EXPECT_NO_THROW(code = run_logged_process(L"sub/helper", L"--check-tavo", L"log.txt"));
+  EXPECT_NO_THROW(code = run_logged_process(fs::Path(L"sub/helper"), L"--check-tavo", fs::Path(L"log.txt")));
   std::filesystem::current_path(before);
   EXPECT_EQ(code, 4u);
   ASSERT_EQ(test::tool_calls(dir / L"sub/helper").size(), 1u);

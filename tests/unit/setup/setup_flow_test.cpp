@@ -226,8 +226,8 @@ TEST_F(SetupFlow, TargetIsSettledAbsoluteNormalAndWithoutTrailingSeparators) {
     fs::Path expected;
   };
   const Case cases[] = {
-      {L"Ziel", fs::absolute_normal_form(L"Ziel")},
-      {L"--prepare-only", fs::absolute_normal_form(L"--prepare-only")},
+      {L"Ziel", fs::absolute_normal_form(fs::Path(L"Ziel"))},
+      {L"--prepare-only", fs::absolute_normal_form(fs::Path(L"--prepare-only"))},
       {fs::join(package.path(), L"a/./b/../Ziel").text() + sep + sep, fs::join(package.path(), L"a" + sep + L"Ziel")},
   };
   for (const Case& c : cases) {

@@ -40,7 +40,7 @@ TEST(FileSha256Sharing, FileHeldWithoutSharingCannotBeRead) {
 TEST(FileSha256Sharing, DeviceNamesAreNotRead) {
   // In the long-path form "NUL" is an ordinary name; a device path itself must not be hashed as a file.
   try {
-    (void)file_sha256(L"\\\\.\\NUL");
+    (void)file_sha256(fs::Path(L"\\\\.\\NUL"));
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Cannot read input file");

@@ -10,7 +10,7 @@ namespace {
 TEST(FileSha256Posix, ReadFailureAfterOpeningIsACalculationFailure) {
   // A regular file by its status whose first read fails (EIO: address 0 is not mapped).
   try {
-    (void)file_sha256(L"/proc/self/mem");
+    (void)file_sha256(fs::Path(L"/proc/self/mem"));
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "SHA256 calculation failed");
@@ -21,7 +21,7 @@ TEST(FileSha256Posix, PipesAndDevicesAreNotRead) {
   // A pipe would wait for a writer and a device would never end; neither is a file to verify.
   for (const wchar_t* path : {L"/dev/zero", L"/dev/null"}) {
     try {
-      (void)file_sha256(path);
+      (void)file_sha256(fs::Path(path));
       FAIL() << "no error";
     } catch (const Error& e) {
       EXPECT_STREQ(e.what(), "Cannot read input file");
