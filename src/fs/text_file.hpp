@@ -15,10 +15,10 @@ namespace tavo::fs {
 // name (no second hard link), truncated first. Anything else at the path is left alone and makes this return
 // false: a symbolic link (dangling or not; on Windows any reparse point), a FIFO, a device, a folder. Opening
 // never blocks. False too when creating, writing or closing fails; nothing that reached the disk is removed.
-bool write_text_file(const Path& path, std::string_view text) noexcept;
+[[nodiscard]] bool write_text_file(const Path& path, std::string_view text);
 
 // The first line of a regular file without its line end, reading at most max_bytes; nothing when the file
 // cannot be opened or read, or is not a regular file (a FIFO there must not hang the run).
-std::optional<std::string> read_first_line(const Path& path, std::size_t max_bytes);
+[[nodiscard]] std::optional<std::string> read_first_line(const Path& path, std::size_t max_bytes);
 
 }  // namespace tavo::fs

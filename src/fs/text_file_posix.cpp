@@ -23,13 +23,8 @@ bool write_all(int fd, std::string_view text) noexcept {
 
 }  // namespace
 
-bool write_text_file(const Path& path, std::string_view text) noexcept {
-  std::string name;
-  try {
-    name = utf8_from_wide(path.text());
-  } catch (...) {
-    return false;
-  }
+bool write_text_file(const Path& path, std::string_view text) {
+  const std::string name = utf8_from_wide(path.text());
   // O_NOFOLLOW: a link (even a dangling one) is refused rather than written through; O_NONBLOCK: a FIFO
   // without a reader does not hold the run. Nothing is truncated before the file has proven to be our own.
   posix::UniqueFd file(::open(name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));

@@ -30,23 +30,19 @@ std::string with_crlf(std::string_view text) {
 
 }  // namespace
 
-bool write_text_file(const Path& path, std::string_view text) noexcept {
-  try {
-    // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened itself, seen and left alone, never written through.
-    // Nothing is truncated before the file has proven to be our own; others may go on reading it meanwhile.
-    win::UniqueFileHandle file(::CreateFileW(path.text().c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file || !is_plain_file_of_its_own(file.get()) || !::SetEndOfFile(file.get())) return false;
-    const std::string bytes = with_crlf(text);
-    DWORD written = 0;
-    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size()) {
-      return false;
-    }
-    return ::CloseHandle(file.release()) != 0;
-  } catch (...) {
-    return false;  // no memory for the text: as good as a failed write
+bool write_text_file(const Path& path, std::string_view text) {
+  // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened itself, seen and left alone, never written through.
+  // Nothing is truncated before the file has proven to be our own; others may go on reading it meanwhile.
+  win::UniqueFileHandle file(::CreateFileW(path.text().c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file || !is_plain_file_of_its_own(file.get()) || !::SetEndOfFile(file.get())) return false;
+  const std::string bytes = with_crlf(text);
+  DWORD written = 0;
+  if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+      written != bytes.size()) {
+    return false;
   }
+  return ::CloseHandle(file.release()) != 0;
 }
 
 }  // namespace tavo::fs

@@ -33,12 +33,6 @@ std::string outcome(F&& verify) {
   }
 }
 
-// Wine drops trailing spaces of a name even in the long-path form, so it finds a file that Windows would not.
-bool skipped_under_wine(const std::string& title) {
-  if (title.find("space at the end") == std::string::npos || !tavo::test::running_under_wine()) return false;
-  std::cout << "[ SKIPPED  ] case \"" << title << "\": Wine drops trailing spaces of file names\n";
-  return true;
-}
 
 std::string upper(std::string text) {
   for (char& c : text) {
@@ -174,8 +168,6 @@ TEST_F(PayloadManifest, Cases) {
        "Cannot read input file"},
       {"name \"..\" is a folder", [&](const TempDir&, Manifest& m) { name_on_line(m, 3, ".."); },
        "Cannot read input file"},
-      {"space at the end names another file",
-       [&](const TempDir&, Manifest& m) { name_on_line(m, 1, "tusbshim.dll "); }, "Cannot read input file"},
       {"NUL inside the name", [&](const TempDir&, Manifest& m) { name_on_line(m, 1, std::string("tusbshim.dll\0x", 14)); },
        "Cannot read input file"},
       {"listed file missing",
@@ -216,7 +208,6 @@ TEST_F(PayloadManifest, Cases) {
        build_config::windows ? "verified" : "Cannot read input file"},
   };
   for (const PayloadCase& c : cases) {
-    if (skipped_under_wine(c.title)) continue;
     SCOPED_TRACE(c.title);
     TempDir dir;
     Manifest manifest;
@@ -224,6 +215,21 @@ TEST_F(PayloadManifest, Cases) {
     c.change(dir, manifest);
     EXPECT_EQ(verify(dir, manifest), c.expected);
   }
+}
+
+// A name is taken as written: with a space at its end it names another file (Windows keeps that space in the
+// long-path form), so the listed file is missing.
+void skip_where_trailing_spaces_are_dropped() {
+  if (tavo::test::running_under_wine()) GTEST_SKIP() << "Wine drops trailing spaces of file names";
+}
+
+TEST_F(PayloadManifest, SpaceAtTheEndNamesAnotherFile) {
+  skip_where_trailing_spaces_are_dropped();
+  TempDir dir;
+  Manifest manifest;
+  make_payload(dir, manifest);
+  manifest.lines[1] = entry(content_of("tusbshim.dll"), "tusbshim.dll ");
+  EXPECT_EQ(verify(dir, manifest), "Cannot read input file");
 }
 
 TEST_F(PayloadManifest, MissingManifest) {
@@ -295,7 +301,6 @@ TEST_F(SoftwareManifest, Cases) {
       {"dot component", listed("App/x", "./App/x"), kOk},
       {"component with two dots and a letter", listed("App/..a/x", "App/..a/x"), kOk},
       {"UTF-8 names", listed("\xC3\x84rger/gr\xC3\xBC\xC3\x9F" "e.txt", "\xC3\x84rger/gr\xC3\xBC\xC3\x9F" "e.txt"), kOk},
-      {"space at the end", listed("App/x", "App/x "), "Cannot read input file"},
       {"names a folder", listed("App/x", "App"), "Cannot read input file"},
       {"leading slash", listed("App/x", "/App/x"), kBadPath},
       {"leading backslash", listed("App/x", "\\App\\x"), kBadPath},
@@ -313,7 +318,6 @@ TEST_F(SoftwareManifest, Cases) {
        "Bundled software checksum mismatch"},
   };
   for (const Case& c : cases) {
-    if (skipped_under_wine(c.title)) continue;
     SCOPED_TRACE(c.title);
     TempDir dir;
     Manifest manifest;
@@ -321,6 +325,16 @@ TEST_F(SoftwareManifest, Cases) {
     c.change(dir, manifest);
     EXPECT_EQ(verify(dir, manifest), c.expected);
   }
+}
+
+TEST_F(SoftwareManifest, SpaceAtTheEndNamesAnotherFile) {
+  skip_where_trailing_spaces_are_dropped();
+  TempDir dir;
+  Manifest manifest;
+  make_software(dir, manifest, 100);
+  tavo::test::write_file(dir / L"App/x", "listed");
+  manifest.lines[50] = entry("listed", "App/x ");
+  EXPECT_EQ(verify(dir, manifest), "Cannot read input file");
 }
 
 TEST_F(SoftwareManifest, UnlistedFilesAreNotRead) {
