@@ -219,12 +219,10 @@ TEST_F(PayloadManifest, Cases) {
 
 // A name is taken as written: with a space at its end it names another file (Windows keeps that space in the
 // long-path form), so the listed file is missing.
-void skip_where_trailing_spaces_are_dropped() {
-  if (tavo::test::running_under_wine()) GTEST_SKIP() << "Wine drops trailing spaces of file names";
-}
+constexpr char kTrailingSpacesDropped[] = "Wine drops trailing spaces of file names";
 
 TEST_F(PayloadManifest, SpaceAtTheEndNamesAnotherFile) {
-  skip_where_trailing_spaces_are_dropped();
+  if (tavo::test::running_under_wine()) GTEST_SKIP() << kTrailingSpacesDropped;
   TempDir dir;
   Manifest manifest;
   make_payload(dir, manifest);
@@ -328,7 +326,7 @@ TEST_F(SoftwareManifest, Cases) {
 }
 
 TEST_F(SoftwareManifest, SpaceAtTheEndNamesAnotherFile) {
-  skip_where_trailing_spaces_are_dropped();
+  if (tavo::test::running_under_wine()) GTEST_SKIP() << kTrailingSpacesDropped;
   TempDir dir;
   Manifest manifest;
   make_software(dir, manifest, 100);
