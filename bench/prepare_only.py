@@ -21,9 +21,8 @@ sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
 
 def make_big_package(work: Path, setup: Path, files: int, total_bytes: int) -> Path:
-    os.environ["TAVO_SETUP"] = str(setup)
-    import tavo_e2e  # noqa: E402  (reads TAVO_SETUP)
-    package = tavo_e2e.make_package(work, "Paket")
+    import setup_package  # noqa: E402
+    package = setup_package.make_package(work, "Paket", program=setup)
     size = total_bytes // files
     block = os.urandom(1 << 20)
     names = []
