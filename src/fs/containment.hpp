@@ -10,6 +10,6 @@ namespace tavo::fs {
 // mapped or substituted drive, 8.3 name, "\\?\" prefix and case, and compared with `folder` and the folders
 // above or below it. Both paths in absolute normal form. Only reads; anything that cannot be opened or listed
 // is taken as not within (whatever would be written there fails anyway).
-bool lies_within_on_disk(const Path& path, const Path& folder);
+[[nodiscard]] bool lies_within_on_disk(const Path& path, const Path& folder);
 
 }  // namespace tavo::fs

@@ -42,31 +42,31 @@ struct PathParts {
 // A drive letter and a colon at the text's start ("D:").
 [[nodiscard]] bool has_drive_prefix(std::wstring_view text) noexcept;
 wchar_t preferred_separator(Style style = native_style) noexcept;
-PathParts split_root(std::wstring_view text, Style style = native_style) noexcept;
-bool is_absolute(std::wstring_view text, Style style = native_style) noexcept;
+[[nodiscard]] PathParts split_root(std::wstring_view text, Style style = native_style) noexcept;
+[[nodiscard]] bool is_absolute(std::wstring_view text, Style style = native_style) noexcept;
 
 // The path with text appended to its last element, without a separator ("Ziel" and ".vorbereitung-1" give
 // "Ziel.vorbereitung-1").
 [[nodiscard]] Path with_suffix(const Path& path, std::wstring_view suffix);
 
 // base joined with rel: one separator between them where needed, rel taken as written.
-Path join(const Path& base, std::wstring_view rel, Style style = native_style);
+[[nodiscard]] Path join(const Path& base, std::wstring_view rel, Style style = native_style);
 
 // Everything before the last element, without the separators in front of it; a root directory stays.
-Path parent(const Path& path, Style style = native_style);
+[[nodiscard]] Path parent(const Path& path, Style style = native_style);
 
 // The lexical normal form: separators unified, "." and "x/.." removed, trailing separator kept.
-Path lexically_normal(const Path& path, Style style = native_style);
+[[nodiscard]] Path lexically_normal(const Path& path, Style style = native_style);
 
 // The path without separators at its end; a root stays a root ("D:\" and "/" are unchanged).
-Path without_trailing_separators(const Path& path, Style style = native_style);
+[[nodiscard]] Path without_trailing_separators(const Path& path, Style style = native_style);
 
 // True when inner is outer itself or lies below it, by their text alone; both in absolute normal form.
 // Windows compares without regard to case, as its file systems do.
-bool is_within(const Path& inner, const Path& outer, Style style = native_style);
+[[nodiscard]] bool is_within(const Path& inner, const Path& outer, Style style = native_style);
 
 // The extended-length text for an absolute path in normal form: "\\?\D:\a", "\\?\UNC\server\share".
 // In the POSIX grammar there is no such prefix and the text is returned unchanged.
-std::wstring long_path_text(std::wstring_view absolute_normal, Style style = native_style);
+[[nodiscard]] std::wstring long_path_text(std::wstring_view absolute_normal, Style style = native_style);
 
 }  // namespace tavo::fs

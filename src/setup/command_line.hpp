@@ -13,7 +13,7 @@ struct CommandLine {
 
 // Scans the arguments after the program's own path. Nothing when the command line is refused:
 // an unknown argument, or "--source"/"--target" without a value.
-std::optional<CommandLine> scan_command_line(const std::vector<std::wstring>& arguments);
+[[nodiscard]] std::optional<CommandLine> scan_command_line(const std::vector<std::wstring>& arguments);
 
 // The process's arguments after the program's own path (CommandLineToArgvW on Windows); nothing when the
 // command line cannot be split.

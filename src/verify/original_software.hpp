@@ -6,7 +6,7 @@ namespace tavo::verify {
 
 // True when the folder has "App/Bin/Tavo.exe", "App/Bin/TavoDrv.dll" (regular files) and a folder "Tavo",
 // links followed. Raises FileSystemError "status" when a status cannot be read for a reason other than absence.
-bool has_original_software(const fs::Path& folder);
+[[nodiscard]] bool has_original_software(const fs::Path& folder);
 
 // Accepts "App/Bin/TavoDrv.dll" of the source only in its original or its patched build.
 // Raises Error "Unsupported TavoDrv.dll version".

@@ -10,6 +10,6 @@ namespace tavo::verify {
 // through its long-path form, in chunks of 64 KiB, without locking others out. Raises Error
 // "Cannot read input file", "SHA256 unavailable", "SHA256 initialization failed" or "SHA256 calculation failed";
 // FileSystemError "absolute" when the path cannot be made absolute.
-std::string file_sha256(const fs::Path& path);
+[[nodiscard]] std::string file_sha256(const fs::Path& path);
 
 }  // namespace tavo::verify
