@@ -47,16 +47,16 @@ std::optional<E> raised(Operation&& operation) {
   return std::nullopt;
 }
 
-// The message of the error of type E that `operation` raises; empty when it raises none (no test failure:
+// The message of the error of type E that `operation` raises; `if_none` when it raises none (no test failure:
 // tables of cases use it for outcomes that may be a success).
 template <typename E, typename Operation>
-std::string message_raised(Operation&& operation) {
+std::string message_raised(Operation&& operation, std::string_view if_none = {}) {
   try {
     operation();
   } catch (const E& e) {
     return e.what();
   }
-  return {};
+  return std::string(if_none);
 }
 
 }  // namespace tavo::test

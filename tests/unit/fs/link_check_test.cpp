@@ -19,16 +19,6 @@ using test::write_file;
 constexpr char kLinkedRoot[] = "Linked source folders are unsupported";
 constexpr char kLinkedEntry[] = "Linked source files are unsupported";
 
-// The message of the Error that `check` raises; empty when it raises none.
-template <typename Check>
-std::string setup_error_of(Check&& check) {
-  try {
-    check();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return {};
-}
 
 void make_plain_tree(const Path& root) {
   write_file(join(root, L"App/Bin/Tavo.exe"), "exe");
@@ -51,7 +41,7 @@ TEST(LinkCheck, EmptyRootPasses) {
 
 TEST(LinkCheck, MissingRootIsRefusedAsLinked) {
   TempDir dir;
-  EXPECT_EQ(setup_error_of([&] { refuse_linked_tree(dir / L"missing"); }), kLinkedRoot);
+  EXPECT_EQ(test::message_raised<Error>([&] { refuse_linked_tree(dir / L"missing"); }), kLinkedRoot);
 }
 
 TEST(LinkCheck, FileRootCannotBeWalked) {
@@ -72,9 +62,9 @@ TEST(LinkCheck, LinkedRootIsRefused) {
   make_plain_tree(dir / L"real");
   const test::SymbolicLink link(dir / L"real", dir / L"link", true);
   if (!link.made()) GTEST_SKIP() << link.why_not();
-  EXPECT_EQ(setup_error_of([&] { refuse_linked_tree(dir / L"link"); }), kLinkedRoot);
+  EXPECT_EQ(test::message_raised<Error>([&] { refuse_linked_tree(dir / L"link"); }), kLinkedRoot);
   // A trailing separator must not make the test look through the link.
-  EXPECT_EQ(setup_error_of([&] { refuse_linked_tree(join(dir / L"link", L"")); }), kLinkedRoot);
+  EXPECT_EQ(test::message_raised<Error>([&] { refuse_linked_tree(join(dir / L"link", L"")); }), kLinkedRoot);
 }
 
 struct LinkBelow {
@@ -105,7 +95,7 @@ TEST_P(LinkBelowRoot, IsRefusedWithTheSameMessage) {
   if (!test::link_is_visible(link_path)) {
     GTEST_SKIP() << "this platform shows a Linux link to a file as a plain file (Wine: no reparse-point bit)";
   }
-  EXPECT_EQ(setup_error_of([&] { refuse_linked_tree(dir / L"src"); }), kLinkedEntry);
+  EXPECT_EQ(test::message_raised<Error>([&] { refuse_linked_tree(dir / L"src"); }), kLinkedEntry);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -136,7 +126,7 @@ TEST(LinkCheck, WalksPathsLongerThan260Characters) {
   make_directories(dir / L"outside");
   const test::SymbolicLink link(dir / L"outside", long_path_form(join(deep, L"linked")), true);
   if (!link.made()) GTEST_SKIP() << link.why_not();
-  EXPECT_EQ(setup_error_of([&] { refuse_linked_tree(dir / L"src"); }), kLinkedEntry);
+  EXPECT_EQ(test::message_raised<Error>([&] { refuse_linked_tree(dir / L"src"); }), kLinkedEntry);
 }
 
 }  // namespace

@@ -4,17 +4,15 @@
 
 #include <string>
 
+#include "support/test_support.hpp"
+
 namespace tavo::package {
 namespace {
 
+// The raised message, or "accepted".
 template <typename Rule>
-std::string outcome(Rule&& rule) {
-  try {
-    rule();
-    return "accepted";
-  } catch (const std::exception& e) {
-    return e.what();
-  }
+std::string outcome(Rule&& call) {
+  return tavo::test::message_raised<std::exception>(call, "accepted");
 }
 
 struct NameCase {

@@ -20,18 +20,15 @@
 namespace tavo::verify {
 namespace {
 
+// The raised message, or "verified".
+template <typename F>
+std::string outcome(F&& call) {
+  return tavo::test::message_raised<std::exception>(call, "verified");
+}
+
 using tavo::test::TempDir;
 using test::reference_sha256;
 
-template <typename F>
-std::string outcome(F&& verify) {
-  try {
-    verify();
-    return "verified";
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-}
 
 
 std::string upper(std::string text) {

@@ -17,16 +17,9 @@ namespace {
 using tavo::test::TempDir;
 using test::reference_sha256;
 
-std::string message_of(const std::exception& e) { return e.what(); }
-
 template <typename F>
 std::string error_of(F&& call) {
-  try {
-    call();
-  } catch (const Error& e) {
-    return message_of(e);
-  }
-  return "(no error)";
+  return tavo::test::message_raised<Error>(call, "(no error)");
 }
 
 // Bytes that differ from chunk to chunk and do not repeat with any power-of-two period.
