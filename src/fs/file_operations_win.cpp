@@ -30,8 +30,9 @@ void copy_file(const Path& from, const Path& to, bool overwrite) {
 
 std::error_code rename_without_replace(const Path& from, const Path& to) {
   // No MOVEFILE_REPLACE_EXISTING: a file that appeared at the target name is someone else's and must stay.
-  // Anything at `to` then fails the rename with ERROR_ALREADY_EXISTS.
-  if (::MoveFileExW(from.text().c_str(), to.text().c_str(), MOVEFILE_COPY_ALLOWED)) return {};
+  // Anything at `to` then fails the rename with ERROR_ALREADY_EXISTS. MOVEFILE_WRITE_THROUGH: the rename is
+  // on disk when it returns.
+  if (::MoveFileExW(from.text().c_str(), to.text().c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) return {};
   return last_system_error();
 }
 

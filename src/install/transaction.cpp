@@ -3,6 +3,7 @@
 #include "common/error.hpp"
 #include "common/this_process.hpp"
 #include "fs/containment.hpp"
+#include "fs/durability.hpp"
 #include "fs/file_operations.hpp"
 #include "fs/file_status.hpp"
 #include "fs/link_check.hpp"
@@ -53,9 +54,12 @@ void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, c
   configure_editor(staging_dir, target_dir);
   create_user_folders(staging_dir);
   write_installation_marker(staging_dir);
+  // Durable before visible: a power cut after the rename must not leave a marked target over partial files.
+  fs::flush_tree(staging_dir);
 
   // Finalizing: the installation appears under the target's name complete, in one step.
   finalize_installation(staging_dir, target_dir);
+  fs::flush_folder_entries(fs::parent(target_dir));
 }
 
 }  // namespace tavo::install

@@ -1,0 +1,19 @@
+#pragma once
+// Durable before visible: what the setup wrote reaches the disk before a rename makes it visible, so a power
+// cut right after "OK" cannot leave a target whose marker says complete over empty or partial files.
+
+#include "fs/path.hpp"
+
+namespace tavo::fs {
+
+// Makes every file below `folder` durable: natively one syncfs of the folder's file system (cheaper than a
+// flush per file, and the rename's own metadata comes with it); on Windows FlushFileBuffers on each file.
+// Raises FileSystemError "flush" with the path that failed.
+void flush_tree(const Path& folder);
+
+// Makes the entries of `folder` durable after a rename in it: natively an fsync of the folder. On Windows the
+// rename itself is made with MOVEFILE_WRITE_THROUGH, and this does nothing. Best effort: the rename has
+// happened, so a failure here is not reported.
+void flush_folder_entries(const Path& folder) noexcept;
+
+}  // namespace tavo::fs

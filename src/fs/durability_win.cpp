@@ -1,0 +1,32 @@
+#include <windows.h>
+
+#include "common/system_error.hpp"
+#include "common/win_handles.hpp"
+#include "fs/durability.hpp"
+#include "fs/filesystem_error.hpp"
+#include "fs/folder_walk_win.hpp"
+#include "fs/path_forms.hpp"
+
+namespace tavo::fs {
+
+void flush_tree(const Path& folder) {
+  std::wstring path = long_path_form(folder).text();
+  const auto fail = [&path](DWORD error) {
+    throw FileSystemError("flush", system_error_code(static_cast<int>(error)), Path(path));
+  };
+  win_walk::walk(
+      path,
+      [&fail](const std::wstring& entry, const WIN32_FIND_DATAW& data) {
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
+        const win::UniqueFileHandle file(::CreateFileW(entry.c_str(), GENERIC_WRITE,
+                                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file || !::FlushFileBuffers(file.get())) fail(::GetLastError());
+        return false;
+      },
+      fail, fail);
+}
+
+void flush_folder_entries(const Path&) noexcept {}
+
+}  // namespace tavo::fs
