@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "common/progress.hpp"
 #include "common/setup_error.hpp"
 #include "fs/path_forms.hpp"
 #include "verify/input_file.hpp"
@@ -49,6 +50,7 @@ std::string file_sha256(const fs::Path& path, Sha256Engine& engine) {
       failed = true;
       break;
     }
+    progress::bytes_done(*count);
   }
   unsigned char digest[sha256_digest_size] = {};
   if (failed || !at_end || !engine.finish_hash(digest)) throw SetupError("SHA256 calculation failed");
