@@ -6,6 +6,7 @@
 #include "fs/path_forms.hpp"
 #include "setup/command_line.hpp"
 #include "setup/messages.hpp"
+#include "setup/progress_meter.hpp"
 
 namespace tavo::setup {
 namespace {
@@ -51,7 +52,7 @@ Folders settle_folders(const SetupOperations& operations, const fs::Path& exe_di
 
 }  // namespace
 
-int run_setup(const SetupOperations& operations) {
+int run_setup(const SetupOperations& operations, ProgressView& progress_view) {
   fs::Path exe_dir;
   try {
     exe_dir = operations.executable_directory();
@@ -78,7 +79,11 @@ int run_setup(const SetupOperations& operations) {
       return 2;
     }
 
-    operations.prepare_installation(exe_dir, folders.source_dir, folders.target_dir);
+    {
+      std::optional<ShownProgress> progress;  // gone before any box, on every way out
+      if (!prepare_only) progress.emplace(progress_view);
+      operations.prepare_installation(exe_dir, folders.source_dir, folders.target_dir);
+    }
 
     if (!prepare_only) {
       const std::uint32_t final_status = operations.ensure_driver_binding(folders.target_dir);

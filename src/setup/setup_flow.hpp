@@ -10,6 +10,8 @@
 
 namespace tavo::setup {
 
+class ProgressView;
+
 // Everything the setup flow calls outside itself, so that a test can stand in for the desktop and for the
 // later operations.
 struct SetupOperations {
@@ -30,6 +32,7 @@ struct SetupOperations {
 SetupOperations system_operations(int argc, char** argv);
 
 // One whole run; returns the exit status: 0 prepared, 1 failed, 2 command line refused or not confirmed.
-int run_setup(const SetupOperations& operations);
+// The installation's progress is on progress_view from the confirmation until the installation has ended.
+int run_setup(const SetupOperations& operations, ProgressView& progress_view);
 
 }  // namespace tavo::setup
