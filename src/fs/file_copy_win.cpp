@@ -23,8 +23,12 @@ DWORD copy_writable_file(const wchar_t* from, const wchar_t* to, bool fail_if_ex
   if (!::CopyFileExW(from, to, report_copied, &reported, nullptr, fail_if_exists ? COPY_FILE_FAIL_IF_EXISTS : 0)) {
     return ::GetLastError();
   }
-  const DWORD attributes = ::GetFileAttributesW(to);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return ::GetLastError();
+  WIN32_FILE_ATTRIBUTE_DATA copied{};
+  if (!::GetFileAttributesExW(to, GetFileExInfoStandard, &copied)) return ::GetLastError();
+  // Where the copy calls no progress routine (Wine), the whole file is reported now.
+  const LONGLONG size = static_cast<LONGLONG>((ULONGLONG{copied.nFileSizeHigh} << 32) | copied.nFileSizeLow);
+  progress::bytes_done(size > reported ? static_cast<std::uint64_t>(size - reported) : 0);
+  const DWORD attributes = copied.dwFileAttributes;
   if ((attributes & FILE_ATTRIBUTE_READONLY) == 0) return 0;
   const DWORD writable = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
   if (!::SetFileAttributesW(to, writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL)) return ::GetLastError();
