@@ -24,11 +24,20 @@ void ProgressMeter::bytes_done(std::uint64_t count) noexcept {
   view_.show(state_);
 }
 
+void ProgressMeter::complete() noexcept {
+  if (!state_.total || state_.done >= *state_.total) return;
+  state_.done = *state_.total;
+  view_.show(state_);
+}
+
 ShownProgress::ShownProgress(ProgressView& view) noexcept : view_(view), meter_(view), listening_(meter_) {
   view_.open();
   view_.show(meter_.state());
 }
 
-ShownProgress::~ShownProgress() { view_.close(); }
+ShownProgress::~ShownProgress() {
+  if (std::uncaught_exceptions() == exceptions_) meter_.complete();
+  view_.close();
+}
 
 }  // namespace tavo::setup

@@ -3,6 +3,7 @@
 // and the view that shows it (a window on Windows, a line on a terminal elsewhere).
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
 
@@ -41,6 +42,7 @@ class ProgressMeter final : public progress::Listener {
   explicit ProgressMeter(ProgressView& view) noexcept : view_(view) {}
   void phase_started(progress::Phase phase) noexcept override;
   void bytes_done(std::uint64_t count) noexcept override;
+  void complete() noexcept;  // the phase is done: shown full, whatever the counted total said
   const ProgressState& state() const noexcept { return state_; }
 
  private:
@@ -48,7 +50,9 @@ class ProgressMeter final : public progress::Listener {
   ProgressState state_;
 };
 
-// Progress on view for the lifetime of this object: opened at once, closed when it goes.
+// Progress on view for the lifetime of this object: opened at once, closed when it goes. When it goes at the
+// normal end of the installation, the view is shown the phase complete first; after a failure it keeps the
+// place where the work stopped.
 class ShownProgress {
  public:
   explicit ShownProgress(ProgressView& view) noexcept;
@@ -60,6 +64,7 @@ class ShownProgress {
   ProgressView& view_;
   ProgressMeter meter_;
   progress::Listening listening_;
+  int exceptions_ = std::uncaught_exceptions();
 };
 
 }  // namespace tavo::setup

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,25 @@ TEST(ProgressMeter, PhasesTotalsAndPermille) {
     char amount[96];
     amount_text(state, amount, sizeof amount);
     EXPECT_EQ(std::string(amount), c.amount) << c.name;
+  }
+}
+
+// The copy's total is what the check counted, which need not be exactly what is copied: a normal end shows
+// the copy complete; a failure keeps where it stopped.
+TEST(ProgressMeter, ShownProgressEndsCompleteOnlyWhenTheWorkEndsNormally) {
+  for (const bool fails : {false, true}) {
+    LastState view;
+    try {
+      ShownProgress shown(view);
+      progress::start_phase(Phase::checking);
+      progress::bytes_done(100);
+      progress::start_phase(Phase::copying);
+      progress::bytes_done(97);
+      if (fails) throw std::runtime_error("copy failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(view.closed, 1);
+    EXPECT_EQ(view.states.back().done, fails ? 97u : 100u) << fails;
   }
 }
 
