@@ -5,9 +5,9 @@
 
 namespace tavo::fs::win_copy {
 
-// CopyFileW, then the copy made writable: a package from a CD or a read-only archive brings the read-only
-// attribute along, and the setup itself writes some of its copies (the patched DLL, tset.ini), as the editor
-// does later. Returns 0 or the system's error code of the failing step.
+// CopyFileW (as CopyFileExW, which reports its progress), then the copy made writable: a package from a CD or
+// a read-only archive brings the read-only attribute along, and the setup itself writes some of its copies
+// (the patched DLL, tset.ini), as the editor does later. Returns 0 or the system's error code of the failing step.
 DWORD copy_writable_file(const wchar_t* from, const wchar_t* to, bool fail_if_exists) noexcept;
 
 }  // namespace tavo::fs::win_copy

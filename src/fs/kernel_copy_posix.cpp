@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "common/posix_fd.hpp"
+#include "common/progress.hpp"
 
 namespace tavo::fs::posix_copy {
 namespace {
@@ -22,7 +23,10 @@ bool copy_file_range_unusable(int error) noexcept {
 int send_content(int in, int out) noexcept {
   for (;;) {
     const ssize_t sent = ::sendfile(out, in, nullptr, kChunk);
-    if (sent > 0) continue;
+    if (sent > 0) {
+      progress::bytes_done(static_cast<std::uint64_t>(sent));
+      continue;
+    }
     if (sent == 0) return 0;
     if (errno != EINTR) return errno;
   }
@@ -34,6 +38,7 @@ int copy_content(int in, int out) noexcept {
     const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
     if (copied > 0) {
       copied_any = true;
+      progress::bytes_done(static_cast<std::uint64_t>(copied));
       continue;
     }
     if (copied == 0) return 0;

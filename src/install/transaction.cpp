@@ -1,6 +1,7 @@
 #include "install/transaction.hpp"
 
 #include "common/error.hpp"
+#include "common/progress.hpp"
 #include "common/this_process.hpp"
 #include "fs/containment.hpp"
 #include "fs/durability.hpp"
@@ -20,6 +21,7 @@ namespace tavo::install {
 
 void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, const fs::Path& target_dir) {
   // Checking: nothing is written until the package has proven intact.
+  progress::start_phase(progress::Phase::checking);
   const fs::Path payload_dir = fs::join(exe_dir, kPayloadFolderName);
   verify::verify_payload_manifest(payload_dir);
   verify::verify_software_manifest(source_dir);
@@ -50,6 +52,7 @@ void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, c
   const fs::Path staging_dir = create_staging_folder(target_dir, current_process_id());
 
   // Filling: everything goes into the staging folder, which nobody else uses.
+  progress::start_phase(progress::Phase::copying);
   fill_staging_folder(exe_dir, source_dir, payload_dir, staging_dir);
   configure_editor(staging_dir, target_dir);
   create_user_folders(staging_dir);

@@ -7,6 +7,7 @@
 #include "setup/command_line.hpp"
 #include "setup/messages.hpp"
 #include "setup/package_names.hpp"
+#include "setup/progress_meter.hpp"
 
 namespace tavo::setup {
 namespace {
@@ -52,7 +53,7 @@ Folders settle_folders(SetupSystem& system, const fs::Path& exe_dir, const Comma
 
 }  // namespace
 
-int run_setup(SetupSystem& system) {
+int run_setup(SetupSystem& system, ProgressView& progress_view) {
   fs::Path exe_dir;
   try {
     exe_dir = system.executable_directory();
@@ -79,7 +80,11 @@ int run_setup(SetupSystem& system) {
       return 2;
     }
 
-    system.prepare_installation(exe_dir, folders.source_dir, folders.target_dir);
+    {
+      std::optional<ShownProgress> progress;  // gone before any box, on every way out
+      if (!prepare_only) progress.emplace(progress_view);
+      system.prepare_installation(exe_dir, folders.source_dir, folders.target_dir);
+    }
 
     if (!prepare_only) {
       const std::uint32_t final_status = system.ensure_driver_binding(folders.target_dir);

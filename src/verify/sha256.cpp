@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/error.hpp"
+#include "common/progress.hpp"
 #include "fs/path_forms.hpp"
 #include "fs/input_file.hpp"
 #include "verify/sha256_engine.hpp"
@@ -49,6 +50,7 @@ std::string file_sha256(const fs::Path& path, Sha256Engine& engine) {
       failed = true;
       break;
     }
+    progress::bytes_done(*count);
   }
   unsigned char digest[sha256_digest_size] = {};
   if (failed || !at_end || !engine.finish_hash(digest)) throw Error("SHA256 calculation failed");

@@ -61,6 +61,24 @@ def make_package(parent: Path, name: str = "Paket", **options) -> Package:
     return setup_package.make_package(parent, name, program=SETUP, **options)
 
 
+def add_bulk_software(package: Package, files: int, size: int):
+    """Adds files of size bytes each (all different) to the package's original software below Tavo/Samples and
+    lists them in its manifest, so that checking and copying take a while."""
+    block = os.urandom(1 << 20)
+    names = [line.split("  ", 1)[1] for line in
+             (package.source / "SHA256SUMS.txt").read_text(encoding="utf-8").splitlines()]
+    for i in range(files):
+        rel = f"Tavo/Samples/Gross/probe-{i:03d}.bin"
+        path = package.source / rel
+        path.parent.mkdir(parents=True, exist_ok=True)
+        with open(path, "wb") as out:
+            out.write(i.to_bytes(8, "little"))
+            for left in range(size - 8, 0, -len(block)):
+                out.write(block[:left])
+        names.append(rel)
+    write_manifest(package.source, sorted(names))
+
+
 def tool(name: str) -> Path:
     """A stand-in program built by the test build."""
     return TOOLS_DIR / (name + (".exe" if WINDOWS else ""))

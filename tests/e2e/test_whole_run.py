@@ -263,8 +263,8 @@ class GuiWine:
     process that starts it: in the shared prefix, a test without a display may have started it first, and then
     no box can be shown. Nothing else uses this prefix, so its server can be ended at will."""
 
-    def __init__(self, display):
-        self.prefix = e2e.BUILD_DIR / "wineprefix-gui"
+    def __init__(self, display, name="wineprefix-gui"):
+        self.prefix = e2e.BUILD_DIR / name
         self.env = dict(os.environ, DISPLAY=display, TAVO_WINEPREFIX=str(self.prefix))
 
     def end_server(self):
@@ -278,6 +278,11 @@ class GuiWine:
         made = subprocess.run([e2e.WINE_RUN, "--prepare-prefix"], env=self.env, capture_output=True, timeout=600)
         if made.returncode != 0 or not (self.prefix / "system.reg").exists():
             raise unittest.SkipTest(f"cannot make the Wine prefix {self.prefix}: {made.stderr[-500:]!r}")
+
+    def draw_window_titles(self):
+        """Has Wine draw the windows' frames and titles itself: Xvfb has no window manager to draw them."""
+        subprocess.run([e2e.WINE_RUN, "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Decorated",
+                        "/t", "REG_SZ", "/d", "N", "/f"], env=self.env, capture_output=True, timeout=120, check=True)
 
 
 class WholeRunTest(e2e.TempFolderTest):

@@ -4,9 +4,11 @@
 #include <stdexcept>
 
 #include "common/error.hpp"
+#include "common/progress.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/path_forms.hpp"
 #include "setup/messages.hpp"
+#include "setup/progress_meter.hpp"
 #include "setup/setup_flow.hpp"
 #include "support/test_support.hpp"
 
@@ -17,6 +19,20 @@ struct Box {
   std::wstring text;
   std::wstring title;
   unsigned type;
+};
+
+// Stands in for the progress window: notes when it opens and closes among the other events, and every state shown.
+class RecordedProgress final : public ProgressView {
+ public:
+  RecordedProgress(std::vector<std::string>& events, std::vector<ProgressState>& states)
+      : events_(events), states_(states) {}
+  void open() noexcept override { events_.push_back("progress"); }
+  void show(const ProgressState& state) noexcept override { states_.push_back(state); }
+  void close() noexcept override { events_.push_back("progress end"); }
+
+ private:
+  std::vector<std::string>& events_;
+  std::vector<ProgressState>& states_;
 };
 
 // Stands in for the desktop and the later operations, and records what the flow asked of them.
@@ -39,6 +55,7 @@ struct FakeSystem : SetupSystem {
   std::optional<std::string> result;
   fs::Path result_path;
   std::vector<std::string> events;
+  std::vector<ProgressState> progress_states;
 
   fs::Path executable_directory() override { return exe_dir; }
   std::optional<std::vector<std::wstring>> command_line_arguments() override { return arguments; }
@@ -64,7 +81,12 @@ struct FakeSystem : SetupSystem {
   void prepare_installation(const fs::Path& e, const fs::Path& s, const fs::Path& t) override {
     prepared = {e, s, t};
     events.push_back("prepare");
+    // The installation's reports, as the transaction, the hashing and the copy make them.
+    progress::start_phase(progress::Phase::checking);
+    progress::bytes_done(100);
     if (prepare_failure) prepare_failure();
+    progress::start_phase(progress::Phase::copying);
+    progress::bytes_done(60);
   }
   std::uint32_t ensure_driver_binding(const fs::Path& t) override {
     bound.push_back(t);
@@ -77,7 +99,10 @@ struct FakeSystem : SetupSystem {
     events.push_back("result");
   }
 
-  int run() { return run_setup(*this); }
+  int run() {
+    RecordedProgress progress(events, progress_states);
+    return run_setup(*this, progress);
+  }
 };
 
 class SetupFlow : public ::testing::Test {
@@ -144,7 +169,8 @@ TEST_F(SetupFlow, ConfirmedRunReportsTheBindingInTheCompletionBox) {
     EXPECT_EQ(run.boxes[1].text, *c.text + L"\n\n" + target);
     EXPECT_EQ(run.bound, std::vector<fs::Path>{default_target()});
     // The result file is written only after the completion box has been closed.
-    EXPECT_EQ(run.events, (std::vector<std::string>{"com", "box", "prepare", "bind", "box", "result", "uncom"}));
+    EXPECT_EQ(run.events, (std::vector<std::string>{"com", "box", "progress", "prepare", "progress end", "bind", "box",
+                                                    "result", "uncom"}));
     EXPECT_EQ(run.result, kSuccessReport);
   }
 }
@@ -168,7 +194,8 @@ TEST_F(SetupFlow, FailureIsReportedInTheResultFileBeforeTheFailureBox) {
   EXPECT_EQ(system.boxes[1].title, L"TAVO x64");
   EXPECT_EQ(system.boxes[1].type, 0x10u);
   EXPECT_EQ(system.boxes[1].text, kFailureText);
-  EXPECT_EQ(system.events, (std::vector<std::string>{"com", "box", "prepare", "result", "box", "uncom"}));
+  EXPECT_EQ(system.events, (std::vector<std::string>{"com", "box", "progress", "prepare", "progress end", "result", "box",
+                                                       "uncom"}));
 }
 
 TEST_F(SetupFlow, FileSystemErrorsAndDeviceCheckFailuresTakeTheFailurePath) {
@@ -261,6 +288,46 @@ TEST_F(SetupFlow, UnknownExecutablePathEndsWithoutResultFile) {
   EXPECT_EQ(run.run(), 1);
   EXPECT_FALSE(run.result.has_value());
   EXPECT_EQ(run.com_initialized, 0);
+}
+
+// The progress is on from the confirmation until the installation has ended, and gone before any box; it
+// sees the installation's phases and bytes. Without a confirmed, interactive run there is none.
+TEST_F(SetupFlow, ProgressRunsFromTheConfirmationToTheEndOfTheInstallation) {
+  FakeSystem run = system;
+  EXPECT_EQ(run.run(), 0);
+  ASSERT_GE(run.progress_states.size(), 2u);
+  const ProgressState& copying = run.progress_states[run.progress_states.size() - 2];
+  EXPECT_EQ(copying.phase, progress::Phase::copying);
+  EXPECT_EQ(copying.done, 60u);
+  EXPECT_EQ(copying.total, std::optional<std::uint64_t>(100));
+  EXPECT_EQ(run.progress_states.back().permille(), std::optional<unsigned>(1000));  // shown complete at the end
+
+  struct Case {
+    const char* name;
+    std::vector<std::wstring> arguments;
+    int answer;
+    bool fails;
+    bool shown;
+    std::vector<std::string> events;
+  };
+  const std::vector<Case> cases = {
+      {"failure", {}, kIdOk, true, true, {"com", "box", "progress", "prepare", "progress end", "result", "box", "uncom"}},
+      {"cancelled", {}, kIdCancel, false, false, {"com", "box", "uncom"}},
+      {"prepare only", {L"--prepare-only"}, kIdOk, false, false, {"com", "prepare", "result", "uncom"}},
+  };
+  for (const Case& c : cases) {
+    FakeSystem other = system;
+    other.arguments = c.arguments;
+    other.confirmation_answer = c.answer;
+    if (c.fails) other.prepare_failure = [] { throw Error("Payload checksum mismatch"); };
+    other.run();
+    EXPECT_EQ(other.events, c.events) << c.name;
+    EXPECT_EQ(other.progress_states.empty(), !c.shown) << c.name;
+  }
+  // A report outside the run reaches nobody.
+  const std::size_t shown = run.progress_states.size();
+  progress::bytes_done(1);
+  EXPECT_EQ(run.progress_states.size(), shown);
 }
 
 }  // namespace

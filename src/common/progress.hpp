@@ -1,0 +1,36 @@
+#pragma once
+// Where the work of an installation reports how far it has come. The hashing loop and the file copies report
+// the bytes they have dealt with; the transaction says which phase it is in. Nobody listens unless the setup
+// flow has put a listener in place for the run; then every report also gives it the chance to keep a window
+// alive, so reports come between hash chunks, between files and inside large file copies.
+
+#include <cstdint>
+
+namespace tavo::progress {
+
+enum class Phase { checking, copying };
+
+class Listener {
+ public:
+  virtual ~Listener() = default;
+  virtual void phase_started(Phase phase) noexcept = 0;
+  virtual void bytes_done(std::uint64_t count) noexcept = 0;  // count may be 0: a file begins
+};
+
+// Reports to the listener in place, if any.
+void start_phase(Phase phase) noexcept;
+void bytes_done(std::uint64_t count) noexcept;
+
+// Puts a listener in place for its lifetime (the run has one thread), and the one before it back afterwards.
+class Listening {
+ public:
+  explicit Listening(Listener& listener) noexcept;
+  Listening(const Listening&) = delete;
+  Listening& operator=(const Listening&) = delete;
+  ~Listening();
+
+ private:
+  Listener* previous_;
+};
+
+}  // namespace tavo::progress

@@ -1,0 +1,70 @@
+#pragma once
+// The progress of one run: which phase the installation is in and how many of that phase's bytes are done,
+// and the view that shows it (a window on Windows, a line on a terminal elsewhere).
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <optional>
+
+#include "common/progress.hpp"
+
+namespace tavo::setup {
+
+struct ProgressState {
+  progress::Phase phase = progress::Phase::checking;
+  std::uint64_t done = 0;               // bytes of this phase dealt with so far
+  std::optional<std::uint64_t> total;   // the phase's bytes; nothing while checking, which no count precedes
+
+  // How far the phase is, 0 to 1000; a phase with nothing to do is complete. Nothing while the total is unknown.
+  std::optional<unsigned> permille() const noexcept;
+};
+
+// Shows the progress. Drawing is never worth failing the run for: a view that cannot show itself shows
+// nothing. show() comes very often (every 64 KiB hashed); a view draws at the pace it wants.
+class ProgressView {
+ public:
+  virtual ~ProgressView() = default;
+  virtual void open() noexcept = 0;
+  virtual void show(const ProgressState& state) noexcept = 0;
+  virtual void close() noexcept = 0;  // gone before it returns
+};
+
+// The platform's view: the progress window on Windows; off Windows one line on standard error when that is a
+// terminal, else nothing.
+std::unique_ptr<ProgressView> make_progress_view();
+
+// Turns the installation's reports into states for the view. The check reads every file of the package once,
+// and the copy takes the same files, so the bytes checked are the copy's total: no pass over the package just
+// to count it.
+class ProgressMeter final : public progress::Listener {
+ public:
+  explicit ProgressMeter(ProgressView& view) noexcept : view_(view) {}
+  void phase_started(progress::Phase phase) noexcept override;
+  void bytes_done(std::uint64_t count) noexcept override;
+  void complete() noexcept;  // the phase is done: shown full, whatever the counted total said
+  const ProgressState& state() const noexcept { return state_; }
+
+ private:
+  ProgressView& view_;
+  ProgressState state_;
+};
+
+// Progress on view for the lifetime of this object: opened at once, closed when it goes. When it goes at the
+// normal end of the installation, the view is shown the phase complete first; after a failure it keeps the
+// place where the work stopped.
+class ShownProgress {
+ public:
+  explicit ShownProgress(ProgressView& view) noexcept;
+  ShownProgress(const ShownProgress&) = delete;
+  ShownProgress& operator=(const ShownProgress&) = delete;
+  ~ShownProgress();
+
+ private:
+  ProgressView& view_;
+  ProgressMeter meter_;
+  progress::Listening listening_;
+  int exceptions_ = std::uncaught_exceptions();
+};
+
+}  // namespace tavo::setup

@@ -1,0 +1,198 @@
+"""The progress of a whole run on a package big enough to take a while.
+
+Under Wine (Xvfb of its own, a Wine prefix of its own): after the confirmation the progress window shows the
+phase and a bar; during the copy a screenshot is taken between two readings of the window that both find the
+bar neither empty nor full (tests/tools/progress_window_state.cpp reads the window's controls); the window is
+gone when the completion box appears, and a failing run shows its failure box with no window left behind.
+
+Natively: on a terminal (a pseudo-terminal here) standard error carries one progress line that rewrites itself
+and ends with a line feed before the completion text; off a terminal standard error holds the boxes only."""
+
+import os
+import pty
+import select
+import signal
+import subprocess
+import sys
+import time
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import tavo_e2e as e2e  # noqa: E402
+import test_whole_run as whole  # noqa: E402
+
+STATE_READER = e2e.tool("progress_window_state")
+PROGRESS_TITLE = "TAVO-Einrichtung"
+CHECKING = "Dateien werden geprueft"
+COPYING = "Dateien werden kopiert"
+BULK_FILES = 48
+BULK_SIZE = 24 << 20  # about 1.2 GB in all: the window stays for some seconds under Wine
+TIMEOUT = 300
+
+
+class ProgressTest(e2e.TempFolderTest):
+    display = None
+    wine = None
+
+    @classmethod
+    def setUpClass(cls):
+        if e2e.WINDOWS:
+            cls.display = whole.Display()
+            cls.display.start()
+            cls.wine = whole.GuiWine(cls.display.name, "wineprefix-progress")
+            try:
+                cls.wine.start()
+                cls.wine.draw_window_titles()  # the screenshots show the windows' titles
+            except BaseException:
+                cls.display.stop()
+                raise
+
+    @classmethod
+    def tearDownClass(cls):
+        if cls.wine is not None:
+            cls.wine.end_server()
+        if cls.display is not None:
+            cls.display.stop()
+
+    def setUp(self):
+        super().setUp()
+        self.target = self.tmp / "Ziel"
+        if e2e.WINDOWS:
+            self.desktop = whole.WineDesktop(self, self.wine.env)
+            self.root = self.tmp  # where WineDesktop keeps Wine's output
+
+    def big_package(self):
+        package = e2e.make_package(self.tmp, tools={"device_binding.exe": whole.RECORDING_TOOL})
+        e2e.add_bulk_software(package, BULK_FILES, BULK_SIZE)
+        return package
+
+    # --- under Wine ---
+
+    def window_state(self) -> dict:
+        read = subprocess.run([e2e.WINE_RUN, str(STATE_READER)], env=self.wine.env, capture_output=True, timeout=120)
+        return dict(line.partition("=")[::2] for line in read.stdout.decode("utf-8", "replace").splitlines())
+
+    def progress_windows(self) -> list:
+        found = self.desktop._xdotool("search", "--onlyvisible", "--name", f"^{PROGRESS_TITLE}$")
+        return found.stdout.split()
+
+    def start(self, package):
+        log = open(self.tmp / "wine-output.txt", "wb")
+        self.addCleanup(log.close)
+        process = subprocess.Popen([e2e.WINE_RUN, str(package.exe), "--target", e2e.winpath(self.target)],
+                                   env=self.wine.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                   start_new_session=True)
+
+        def stop():
+            if process.poll() is None:
+                os.killpg(process.pid, signal.SIGKILL)
+                process.wait(timeout=60)
+        self.addCleanup(stop)
+        return process
+
+    def answer_box(self, process, title, shot):
+        """Waits for the box, checks its title and that no progress window is left, answers it with Return."""
+        window = self.desktop._wait_for_box(process)
+        self.assertIsNotNone(window, "the program ended without the box")
+        box = self.desktop._read_box()
+        self.assertEqual(box.title, title)
+        self.assertEqual(self.window_state(), {}, "the progress window is still there")
+        self.assertEqual(self.progress_windows(), [])
+        self.desktop._screenshot(shot)
+        self.desktop._xdotool("key", "--window", window, "Return")
+        self.desktop._wait_until_gone(window)
+        return box
+
+    def is_mid_copy(self, state) -> bool:
+        return state.get("phase") == COPYING and 0 < int(state.get("position", "0")) < 1000
+
+    @unittest.skipUnless(e2e.WINDOWS, "the progress window is the Windows build's")
+    def test_window_shows_the_copy_and_is_gone_before_the_completion_box(self):
+        package = self.big_package()
+        process = self.start(package)
+        self.answer_box(process, whole.CONFIRM_TITLE, "progress-1-confirmation")
+
+        phases, shot = set(), None
+        deadline = time.monotonic() + TIMEOUT
+        while shot is None and process.poll() is None and time.monotonic() < deadline:
+            if self.desktop._visible_boxes():
+                break
+            state = self.window_state()
+            if state:
+                self.assertEqual(state["title"], PROGRESS_TITLE)
+                phases.add(state.get("phase"))
+            if self.is_mid_copy(state):
+                taken = self.desktop._screenshot("progress-2-copy")
+                if self.is_mid_copy(self.window_state()):
+                    shot = taken
+                    self.assertTrue(self.progress_windows(), "the window is not on screen")
+            time.sleep(0.1)
+        self.assertIsNotNone(shot, f"no screenshot in the middle of the copy; phases seen: {phases}")
+        self.assertIn(COPYING, phases)
+
+        box = self.answer_box(process, whole.TITLE, "progress-3-completion")
+        self.assertEqual(box.text, whole.READY + "\n\n" + e2e.winpath(self.target))
+        self.assertEqual(process.wait(timeout=TIMEOUT), 0)
+        self.assertEqual(package.result(), e2e.OK_REPORT)
+
+    @unittest.skipUnless(e2e.WINDOWS, "the progress window is the Windows build's")
+    def test_failing_run_leaves_no_window_behind(self):
+        package = self.big_package()
+        (package.payload / "tusbshim.dll").write_bytes(b"damaged")
+        process = self.start(package)
+        self.answer_box(process, whole.CONFIRM_TITLE, "progress-failure-1-confirmation")
+        box = self.answer_box(process, whole.TITLE, "progress-failure-2-failure")
+        self.assertEqual(box.text, whole.FAILURE)
+        self.assertEqual(process.wait(timeout=TIMEOUT), 1)
+        self.assertEqual(package.result(), b"ERROR" + e2e.EOL + b"Payload checksum mismatch" + e2e.EOL)
+
+    # --- natively ---
+
+    def run_on_terminal(self, package):
+        """Runs the setup with standard error on a pseudo-terminal; returns the exit status and what it wrote."""
+        controller, terminal = pty.openpty()
+        process = subprocess.Popen([str(package.exe), "--target", str(self.target)], stdin=subprocess.PIPE,
+                                   stdout=subprocess.DEVNULL, stderr=terminal, env=self.env)
+        os.close(terminal)
+        process.stdin.write(b"ja\n")
+        process.stdin.close()
+        output = b""
+        while True:
+            ready, _, _ = select.select([controller], [], [], TIMEOUT)
+            if not ready:
+                break
+            try:
+                chunk = os.read(controller, 65536)
+            except OSError:  # the terminal's other side is closed
+                break
+            if not chunk:
+                break
+            output += chunk
+        os.close(controller)
+        return process.wait(timeout=TIMEOUT), output.replace(b"\r\n", b"\n")
+
+    @unittest.skipIf(e2e.WINDOWS, "the progress line is the native build's")
+    def test_progress_line_on_a_terminal_only(self):
+        package = self.big_package()
+        status, output = self.run_on_terminal(package)
+        self.assertEqual(status, 0, output[-2000:])
+        confirmation, _, rest = output.partition(b"Fortfahren?\n\n")
+        progress, _, completion = rest.partition(b"\x1b[K\n")
+        self.assertTrue(completion.startswith(b"TAVO x64\n" + whole.READY.encode()), output[-2000:])
+        self.assertIn(b"\r" + CHECKING.encode() + b": ", progress)
+        self.assertIn(b"\r" + COPYING.encode() + b": ", progress)
+        last = progress.rpartition(b"\r")[2]
+        self.assertTrue(last.startswith(COPYING.encode() + b": ") and b" %" in last, last)
+        self.assertNotIn(b"\n", progress)
+
+        self.target = self.tmp / "Ziel-ohne-Terminal"
+        piped = e2e.run_setup(package, "--target", str(self.target), input=b"ja\n", env=self.env,
+                              timeout=TIMEOUT)
+        self.assertEqual(piped.returncode, 0)
+        self.assertNotIn(b"\r", piped.stderr)
+        self.assertNotIn(b"Dateien werden", piped.stderr)
+
+
+if __name__ == "__main__":
+    e2e.main()
