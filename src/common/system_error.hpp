@@ -15,8 +15,9 @@ const std::error_category& system_category() noexcept;
 // The platform's code `code` (a GetLastError or errno value) in system_category().
 std::error_code system_error_code(int code) noexcept;
 
-// The calling thread's last system error (GetLastError, errno).
+// The calling thread's last system error (GetLastError, errno), and setting it.
 std::error_code last_system_error() noexcept;
+void set_last_system_error(int code) noexcept;
 
 // The platform's description of its code, one line (FormatMessageW in English where it can, strerror).
 std::string system_error_description(int code);

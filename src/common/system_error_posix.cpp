@@ -7,6 +7,8 @@ namespace tavo {
 
 std::error_code last_system_error() noexcept { return system_error_code(errno); }
 
+void set_last_system_error(int code) noexcept { errno = code; }
+
 std::string system_error_description(int code) {
   char buffer[256] = {};
   // GNU strerror_r returns the text, which need not be in the buffer.

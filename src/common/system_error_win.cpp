@@ -23,6 +23,8 @@ std::wstring format_message(DWORD code, DWORD language) {
 
 std::error_code last_system_error() noexcept { return system_error_code(static_cast<int>(::GetLastError())); }
 
+void set_last_system_error(int code) noexcept { ::SetLastError(static_cast<DWORD>(code)); }
+
 std::string system_error_description(int code) {
   const DWORD dword_code = static_cast<DWORD>(code);
   // The result file is English; fall back to the user's language where no English table is installed.

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "common/fault_switch.hpp"
 #include "common/system_error.hpp"
 #include "common/win_handles.hpp"
 #include "fs/durability.hpp"
@@ -18,10 +19,10 @@ void flush_tree(const Path& folder) {
       path,
       [&fail](const std::wstring& entry, const WIN32_FIND_DATAW& data) {
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
-        const win::UniqueFileHandle file(::CreateFileW(entry.c_str(), GENERIC_WRITE,
+        const win::UniqueFileHandle file((fault::inject("CreateFileW") ? INVALID_HANDLE_VALUE : ::CreateFileW(entry.c_str(), GENERIC_WRITE,
                                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file || !::FlushFileBuffers(file.get())) fail(::GetLastError());
+                                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+        if (!file || !(fault::inject("FlushFileBuffers") ? FALSE : ::FlushFileBuffers(file.get()))) fail(::GetLastError());
         return false;
       },
       fail, fail);

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <string>
 
+#include "common/fault_switch.hpp"
 #include "common/system_error.hpp"
 #include "common/utf8.hpp"
 #include "fs/file_operations.hpp"
@@ -31,7 +32,7 @@ Path replacement_name(const Path& to) {
 namespace detail {
 
 std::error_code make_directory(const Path& path) {
-  return ::mkdir(native(path).c_str(), 0777) == 0 ? std::error_code() : last_system_error();
+  return (fault::inject("mkdir") ? -1 : ::mkdir(native(path).c_str(), 0777)) == 0 ? std::error_code() : last_system_error();
 }
 
 bool is_directory(const Path& path) {
@@ -55,7 +56,7 @@ void copy_file(const Path& from, const Path& to, bool overwrite) {
   // of a file onto itself cannot truncate it first.
   const std::string temporary = native(replacement_name(to));
   int error = posix_copy::copy_to_new_file(AT_FDCWD, from_name.c_str(), AT_FDCWD, temporary.c_str());
-  if (error == 0 && ::rename(temporary.c_str(), native(to).c_str()) != 0) {
+  if (error == 0 && (fault::inject("rename") ? -1 : ::rename(temporary.c_str(), native(to).c_str())) != 0) {
     error = errno;
     ::unlink(temporary.c_str());
   }
@@ -64,7 +65,7 @@ void copy_file(const Path& from, const Path& to, bool overwrite) {
 
 std::error_code rename_without_replace(const Path& from, const Path& to) {
   // RENAME_NOREPLACE: even an empty folder at `to` makes the rename fail with EEXIST.
-  if (::renameat2(AT_FDCWD, native(from).c_str(), AT_FDCWD, native(to).c_str(), RENAME_NOREPLACE) == 0) return {};
+  if ((fault::inject("renameat2") ? -1 : ::renameat2(AT_FDCWD, native(from).c_str(), AT_FDCWD, native(to).c_str(), RENAME_NOREPLACE)) == 0) return {};
   return last_system_error();
 }
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <string>
 
+#include "common/fault_switch.hpp"
 #include "common/system_error.hpp"
 #include "common/utf8.hpp"
 #include "fs/file_status.hpp"
@@ -13,7 +14,7 @@ namespace tavo::fs {
 FileType status(const Path& path) {
   if (path.has_embedded_nul()) return FileType::not_found;
   struct stat info {};
-  if (::stat(utf8_from_wide(path.text()).c_str(), &info) != 0) {
+  if ((fault::inject("stat") ? -1 : ::stat(utf8_from_wide(path.text()).c_str(), &info)) != 0) {
     const std::error_code code = last_system_error();
     if (code == ErrorCondition::not_found) return FileType::not_found;
     throw FileSystemError("status", code, path);
@@ -26,7 +27,7 @@ FileType status(const Path& path) {
 bool exists(const Path& path) {
   if (path.has_embedded_nul()) return false;
   struct stat info {};
-  if (::lstat(utf8_from_wide(path.text()).c_str(), &info) == 0) return true;
+  if ((fault::inject("lstat") ? -1 : ::lstat(utf8_from_wide(path.text()).c_str(), &info)) == 0) return true;
   const std::error_code code = last_system_error();
   if (code == ErrorCondition::not_found) return false;
   throw FileSystemError("exists", code, path);

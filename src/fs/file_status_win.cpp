@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/fault_switch.hpp"
 #include "common/system_error.hpp"
 #include "common/win_handles.hpp"
 #include "fs/file_status.hpp"
@@ -34,7 +35,7 @@ FileType status_through_link(const Path& path) {
 
 FileType status(const Path& path) {
   if (path.has_embedded_nul()) return FileType::not_found;
-  const DWORD attributes = ::GetFileAttributesW(path.text().c_str());
+  const DWORD attributes = (fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path.text().c_str()));
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const std::error_code code = last_system_error();
     if (code == ErrorCondition::not_found) return FileType::not_found;
@@ -47,7 +48,7 @@ FileType status(const Path& path) {
 bool exists(const Path& path) {
   if (path.has_embedded_nul()) return false;
   // GetFileAttributesW reports a link itself, not its target.
-  if (::GetFileAttributesW(path.text().c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  if ((fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path.text().c_str())) != INVALID_FILE_ATTRIBUTES) return true;
   const std::error_code code = last_system_error();
   if (code == ErrorCondition::not_found) return false;
   throw FileSystemError("exists", code, path);

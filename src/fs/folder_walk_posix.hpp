@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "common/fault_switch.hpp"
 #include "common/posix_fd.hpp"
 
 namespace tavo::fs::posix_walk {
@@ -20,7 +21,7 @@ inline bool is_dot_or_dot_dot(const char* name) noexcept {
 // Opens the folder `name` relative to `dir` (or AT_FDCWD) for listing; errno tells why when it fails. With
 // O_NOFOLLOW in extra_flags, a link there fails with ELOOP (Linux reports ENOTDIR for O_DIRECTORY on a link).
 inline posix::UniqueDir open_folder(int dir, const char* name, int extra_flags) noexcept {
-  const int fd = ::openat(dir, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | extra_flags);
+  const int fd = (fault::inject("openat") ? -1 : ::openat(dir, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | extra_flags));
   if (fd < 0) {
     struct stat status {};
     if (errno == ENOTDIR && (extra_flags & O_NOFOLLOW) != 0 &&
@@ -49,7 +50,7 @@ void walk(posix::UniqueDir root, Visitor& visitor, int open_flags) {
   while (!levels.empty()) {
     DIR* listing = levels.back().get();
     errno = 0;
-    const dirent* entry = ::readdir(listing);
+    const dirent* entry = (fault::inject("readdir") ? nullptr : ::readdir(listing));
     if (entry == nullptr) {
       if (errno != 0) visitor.fail(errno);
       levels.pop_back();

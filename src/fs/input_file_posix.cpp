@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <string>
 
+#include "common/fault_switch.hpp"
 #include "common/utf8.hpp"
 #include "fs/input_file.hpp"
 
@@ -15,7 +16,7 @@ void InputFileTraits::close(type handle) noexcept { ::close(static_cast<int>(han
 std::optional<InputFile> InputFile::open(const Path& path) {
   if (path.has_embedded_nul()) return std::nullopt;
   // O_NONBLOCK keeps the open of a pipe from waiting for a writer; it changes nothing for a regular file.
-  const int fd = ::open(utf8_from_wide(path.text()).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = (fault::inject("open") ? -1 : ::open(utf8_from_wide(path.text()).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd < 0) return std::nullopt;
   InputFile file(fd);
   struct stat info {};
@@ -26,7 +27,7 @@ std::optional<InputFile> InputFile::open(const Path& path) {
 
 std::optional<std::size_t> InputFile::read(unsigned char* buffer, std::size_t size) noexcept {
   for (;;) {
-    const ssize_t count = ::read(static_cast<int>(handle_.get()), buffer, size);
+    const ssize_t count = (fault::inject("read") ? -1 : ::read(static_cast<int>(handle_.get()), buffer, size));
     if (count >= 0) return static_cast<std::size_t>(count);
     if (errno != EINTR) return std::nullopt;
   }

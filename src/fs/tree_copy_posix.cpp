@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "common/fault_switch.hpp"
 #include "common/system_error.hpp"
 #include "common/error.hpp"
 #include "common/utf8.hpp"
@@ -24,11 +25,11 @@ constexpr int kNoFollow = O_NOFOLLOW;
 
 // Creates the folder `name` in `dir` (an existing folder is accepted) and opens it; a link there is refused.
 posix::UniqueFd make_folder(int dir, const char* name, int& error) noexcept {
-  if (::mkdirat(dir, name, 0777) != 0 && errno != EEXIST) {
+  if ((fault::inject("mkdirat") ? -1 : ::mkdirat(dir, name, 0777)) != 0 && errno != EEXIST) {
     error = errno;
     return posix::UniqueFd();
   }
-  posix::UniqueFd folder(::openat(dir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  posix::UniqueFd folder((fault::inject("openat") ? -1 : ::openat(dir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)));
   error = folder ? 0 : errno;
   return folder;
 }
@@ -105,7 +106,7 @@ void copy_tree(const Path& from, const Path& to) {
   };
 
   struct stat status {};
-  if (::lstat(source.c_str(), &status) != 0) fail(errno);
+  if ((fault::inject("lstat") ? -1 : ::lstat(source.c_str(), &status)) != 0) fail(errno);
   if (S_ISLNK(status.st_mode)) fail(ELOOP);
   if (!S_ISDIR(status.st_mode)) {
     if (const int error =

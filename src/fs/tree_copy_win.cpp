@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "common/fault_switch.hpp"
 #include "common/system_error.hpp"
 #include "common/error.hpp"
 #include "common/win_handles.hpp"
@@ -15,7 +16,7 @@ namespace {
 
 // Creates one destination folder; an existing folder is accepted. 0 or the system's error code.
 DWORD make_folder(const std::wstring& path) noexcept {
-  if (::CreateDirectoryW(path.c_str(), nullptr)) return 0;
+  if ((fault::inject("CreateDirectoryW") ? FALSE : ::CreateDirectoryW(path.c_str(), nullptr))) return 0;
   const DWORD error = ::GetLastError();
   if (error == ERROR_ALREADY_EXISTS) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -32,9 +33,9 @@ std::size_t prefix_length(const std::wstring& folder) noexcept {
 // without FILE_SHARE_DELETE nobody can rename, delete or replace it meanwhile, so what was checked on the
 // handle is what gets copied. Attribute access only, so the copy's own reading is not in the way.
 win::UniqueFileHandle hold_entry(const std::wstring& path, bool& is_link, DWORD& error) noexcept {
-  win::UniqueFileHandle held(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  win::UniqueFileHandle held((fault::inject("CreateFileW") ? INVALID_HANDLE_VALUE : ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                       nullptr));
+                                       nullptr)));
   BY_HANDLE_FILE_INFORMATION info{};
   if (!held || !::GetFileInformationByHandle(held.get(), &info)) {
     error = ::GetLastError();
@@ -61,7 +62,7 @@ void copy_tree(const Path& from, const Path& to) {
     return held;
   };
 
-  const DWORD attributes = ::GetFileAttributesW(f.text().c_str());
+  const DWORD attributes = (fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(f.text().c_str()));
   if (attributes == INVALID_FILE_ATTRIBUTES) fail(::GetLastError());
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) throw Error(link_check::linked_root);
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <string>
 
+#include "common/fault_switch.hpp"
 #include "common/posix_fd.hpp"
 #include "common/utf8.hpp"
 #include "install/ini_encoding.hpp"
@@ -25,7 +26,7 @@ bool is_writable_entry(std::wstring_view section, std::wstring_view key, std::ws
 bool read_all(int fd, std::string& bytes) {
   char buffer[16384];
   for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    const ssize_t got = (fault::inject("read") ? -1 : ::read(fd, buffer, sizeof buffer));
     if (got > 0) {
       bytes.append(buffer, static_cast<std::size_t>(got));
     } else if (got == 0) {
@@ -39,12 +40,12 @@ bool read_all(int fd, std::string& bytes) {
 bool write_all_at_start(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t written = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    const ssize_t written = (fault::inject("pwrite") ? -1 : ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done)));
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return false;
     done += static_cast<std::size_t>(written);
   }
-  return ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+  return (fault::inject("ftruncate") ? -1 : ::ftruncate(fd, static_cast<off_t>(bytes.size()))) == 0;
 }
 
 }  // namespace
@@ -53,7 +54,7 @@ bool write_private_profile_string(std::wstring_view section, std::wstring_view k
                                   const fs::Path& file) {
   if (!is_writable_entry(section, key, value)) return false;
   // Like the Windows writer, a missing file is created.
-  posix::UniqueFd fd(::open(utf8_from_wide(file.text()).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+  posix::UniqueFd fd((fault::inject("open") ? -1 : ::open(utf8_from_wide(file.text()).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)));
   if (!fd) return false;
   struct stat status {};
   if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
@@ -67,7 +68,7 @@ bool write_private_profile_string(std::wstring_view section, std::wstring_view k
   text.text = with_profile_string(text.text, ini_elements(section, text.encoding), ini_elements(key, text.encoding),
                                   ini_elements(value, text.encoding));
   if (!write_all_at_start(fd.get(), encode_ini_text(text))) return false;
-  return ::close(fd.release()) == 0;
+  return (fault::inject("close") ? -1 : ::close(fd.release())) == 0;
 }
 
 }  // namespace tavo::install

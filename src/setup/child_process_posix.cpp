@@ -1,3 +1,4 @@
+#include "common/fault_switch.hpp"
 #include "setup/child_process_posix.hpp"
 
 #include <sys/wait.h>
@@ -14,7 +15,7 @@ std::optional<pid_t> spawn_child(const std::string& path, const std::vector<std:
   for (std::string& argument : storage) argv.push_back(argument.data());
   argv.push_back(nullptr);
   pid_t child = -1;
-  if (::posix_spawn(&child, path.c_str(), actions, nullptr, argv.data(), environ) != 0) return std::nullopt;
+  if ((fault::inject("posix_spawn") ? errno : ::posix_spawn(&child, path.c_str(), actions, nullptr, argv.data(), environ)) != 0) return std::nullopt;
   return child;
 }
 

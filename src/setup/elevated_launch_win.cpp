@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/fault_switch.hpp"
 #include "common/win_handles.hpp"
 #include "setup/elevated_launch.hpp"
 
@@ -19,7 +20,7 @@ std::optional<std::uint32_t> run_elevated(const fs::Path& program) {
   info.lpVerb = L"runas";
   info.lpFile = file.c_str();
   info.nShow = SW_SHOWNORMAL;
-  if (!::ShellExecuteExW(&info)) return std::nullopt;  // missing installer or elevation declined
+  if (!(fault::inject("ShellExecuteExW") ? FALSE : ::ShellExecuteExW(&info))) return std::nullopt;  // missing installer or elevation declined
 
   const win::UniqueHandle process(info.hProcess);
   if (!process) return std::nullopt;

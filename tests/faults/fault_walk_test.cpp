@@ -1,0 +1,181 @@
+// A fault at every call: a whole installation runs once for every call that touches the file system, with that
+// call failing (once, or from then on), and after each run the promises are checked: the package unchanged, no
+// target unless complete, nothing beside it but staging folders, and a clean rerun completes.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <set>
+#include <string>
+
+#include "common/fault_switch_control.hpp"
+#include "common/utf8.hpp"
+#include "driver_fixtures.hpp"
+#include "fs/path_forms.hpp"
+#include "install/finalize.hpp"
+#include "install/installation_marker.hpp"
+#include "install/transaction.hpp"
+#include "reference_sha256.hpp"
+#include "support/test_support.hpp"
+#include "tavo/build_config.hpp"
+
+namespace tavo {
+namespace {
+
+using Files = std::map<std::string, std::string>;  // path below a folder (UTF-8, "/") -> bytes
+
+// The planned failure: an I/O error natively; access denied on Windows, its most common refusal (and one that
+// the final rename retries).
+constexpr int kError = build_config::windows ? 5 : EIO;
+
+// Every file below `root`.
+Files files_below(const fs::Path& root) {
+  Files files;
+  const std::filesystem::path base = test::std_path(root);
+  if (!std::filesystem::exists(base)) return files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(base)) {
+    if (!entry.is_regular_file()) continue;
+    const std::string rel = entry.path().lexically_relative(base).generic_u8string();
+    files[rel] = test::read_file(test::from_std(entry.path()));
+  }
+  return files;
+}
+
+void write_files(const fs::Path& folder, const Files& files) {
+  std::string manifest;
+  for (const auto& [rel, bytes] : files) {
+    test::write_file(fs::join(folder, wide_from_utf8(rel)), bytes);
+    manifest += verify::test::reference_sha256(bytes) + "  " + rel + "\n";
+  }
+  test::write_file(fs::join(folder, L"SHA256SUMS.txt"), manifest);
+}
+
+class FaultWalk : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto original = verify::test::original_driver_dll_bytes();
+    const auto patched = verify::test::patched_driver_dll_bytes();
+    if (!original || !patched) GTEST_SKIP() << "the build was configured without the fixture driver DLL digests";
+    Files software = {{"App/Bin/Tavo.exe", "MZ editor"}, {"App/Bin/TavoDrv.dll", *original},
+                      {"App/Bin/tset.ini", "[Old]\r\n"},    {"Tavo/Liesmich.txt", "TAVO 1.1\n"},
+                      {"Presets/Werk/Bass.tvp", "bass"}};
+    for (int i = 0; software.size() < 100; ++i) {
+      software["Tavo/Samples/teil-" + std::to_string(i) + ".dat"] = std::string(100 + i, static_cast<char>('a' + i % 26));
+    }
+    payload = {{"TavoDrv.dll", *patched},
+               {"tusbshim.dll", "MZ shim"},
+               {"tset-template.ini", "[StaticPath]\r\nTavo=C:/old/\r\n"},
+               {"device_binding.exe", "MZ check"},
+               {"TAVO-starten.exe", "MZ start"},
+               {"TAVO-Treiber-installieren.exe", "MZ install"},
+               {"TAVO-Treiber-entfernen.exe", "MZ remove"}};
+    write_files(source_dir(), software);
+    write_files(payload_dir(), payload);
+    test::write_file(dir / L"Paket/Anleitung.txt", "Anleitung\r\n");
+    package = files_below(dir / L"Paket");
+    previous_sleep = install::set_retry_sleep([](unsigned) {});  // the final rename's retries without waiting
+  }
+  void TearDown() override { install::set_retry_sleep(previous_sleep); }
+
+  fs::Path exe_dir() const { return fs::absolute_normal_form(dir / L"Paket"); }
+  fs::Path source_dir() const { return fs::absolute_normal_form(dir / L"Paket/Originalsoftware"); }
+  fs::Path payload_dir() const { return fs::absolute_normal_form(dir / L"Paket/Dateien"); }
+
+  // The message of a failed installation; empty when it completed.
+  std::string install(const fs::Path& target) {
+    return test::message_raised<std::exception>([&] { install::prepare_installation(exe_dir(), source_dir(), target); });
+  }
+
+  // A target that is there is complete and right.
+  void expect_complete(const fs::Path& target) {
+    const Files installed = files_below(target);
+    EXPECT_EQ(installed.count("TAVO-x64-installation.txt"), 1u);
+    EXPECT_TRUE(install::is_current_installation(target, payload_dir()));
+    EXPECT_EQ(installed.at("App/Bin/tusbshim.dll"), payload.at("tusbshim.dll"));
+    EXPECT_EQ(installed.at("Treiber/device_binding.exe"), payload.at("device_binding.exe"));
+    EXPECT_EQ(installed.at("Tavo/Samples/teil-0.dat"), package.at("Originalsoftware/Tavo/Samples/teil-0.dat"));
+    // The software (its driver DLL and settings replaced), five more files from the payload, the guide, the marker.
+    EXPECT_EQ(installed.size(), (package.size() - 2 /* manifests */ - 7 /* payload */ - 1 /* guide */) + 5 + 1 + 1);
+  }
+
+  // Beside the target only the target and staging folders; the target complete if it is there.
+  void expect_promises_kept(const fs::Path& target) {
+    EXPECT_EQ(files_below(dir / L"Paket"), package) << "the package changed";
+    const std::filesystem::path parent = test::std_path(fs::parent(target));
+    if (std::filesystem::exists(parent)) {
+      for (const auto& entry : std::filesystem::directory_iterator(parent)) {
+        const std::string name = entry.path().filename().u8string();
+        EXPECT_TRUE(name == "Ziel" || name.rfind("Ziel.vorbereitung-", 0) == 0) << name;
+      }
+    }
+    if (test::exists(target)) expect_complete(target);
+  }
+
+  // Walks N = 1, 2, ... until a run meets no call numbered N; returns the number of fault points.
+  long walk(bool persistent, std::set<std::string>& calls_seen, std::set<std::string>& harmless) {
+    long n = 1;
+    for (;; ++n) {
+      SCOPED_TRACE((persistent ? "persistent fault at call " : "fault at call ") + std::to_string(n));
+      const fs::Path target = dir / (L"Ziele/" + std::to_wstring(persistent) + L"-" + std::to_wstring(n) + L"/Ziel");
+      fault::arm({n, persistent, kError});
+      const std::string message = install(target);
+      const bool fired = fault::fired();
+      const std::string failed = fault::failed_call();
+      for (const std::string& call : fault::recorded_calls()) calls_seen.insert(call);
+      fault::arm({});
+      if (!fired) {
+        EXPECT_EQ(message, "");
+        expect_complete(target);
+        return n - 1;
+      }
+      if (message.empty()) harmless.insert(failed);
+      expect_promises_kept(target);
+      EXPECT_EQ(install(target), "") << "a clean rerun after a fault at " << failed;
+      expect_complete(target);
+      if (HasFailure()) return n;
+    }
+  }
+
+  test::TempDir dir;
+  Files payload;
+  Files package;
+  install::RetrySleep previous_sleep = nullptr;
+};
+
+TEST_F(FaultWalk, EveryCallFailingOnceOrForGoodKeepsThePromises) {
+  for (const bool persistent : {false, true}) {
+    std::set<std::string> calls_seen;
+    std::set<std::string> harmless;
+    const long points = walk(persistent, calls_seen, harmless);
+    std::cout << (persistent ? "persistent" : "transient") << " faults: " << points << " fault points, calls:";
+    for (const std::string& call : calls_seen) std::cout << ' ' << call;
+    std::cout << "; run completed despite a fault in:";
+    for (const std::string& call : harmless) std::cout << ' ' << call;
+    std::cout << '\n';
+    EXPECT_GT(points, 500);
+  }
+}
+
+TEST_F(FaultWalk, EveryFlushComesBeforeTheRenameThatPublishes) {
+  fault::arm({});
+  EXPECT_EQ(install(dir / L"Ziele/Ziel"), "");
+  const std::vector<std::string> calls = fault::recorded_calls();
+  const std::string flush = build_config::windows ? "FlushFileBuffers" : "syncfs";
+  const std::string rename = build_config::windows ? "MoveFileExW" : "renameat2";
+  const auto publish = std::find(calls.begin(), calls.end(), rename);
+  ASSERT_NE(publish, calls.end());
+  EXPECT_EQ(std::find(publish, calls.end(), flush), calls.end()) << "a flush after the rename";
+  // Natively one syncfs covers the staging tree; on Windows every file that the setup wrote is flushed.
+  const auto flushes = std::count(calls.begin(), publish, flush);
+  EXPECT_EQ(flushes, build_config::windows ? static_cast<long>(files_below(dir / L"Ziele/Ziel").size()) : 1);
+  // Everything that writes comes before the flushes.
+  const auto first_flush = std::find(calls.begin(), publish, flush);
+  for (const char* writes : {"openat", "CopyFileExW", "WriteFile", "write", "WritePrivateProfileStringW", "pwrite"}) {
+    EXPECT_EQ(std::find(first_flush, calls.end(), writes), calls.end()) << writes << " after the first flush";
+  }
+}
+
+}  // namespace
+}  // namespace tavo
