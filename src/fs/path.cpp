@@ -166,6 +166,12 @@ Path lexically_normal(const Path& path, Style style) {
     names.erase(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(leading));
   }
   if (!names.empty() && names.back() == L"..") e.trailing_separator = false;
+  // A first element that reads as a drive ("a\..\C:\x" leaves "C:") would become the root name of the text:
+  // the relative path would turn absolute. A "." in front keeps it an element.
+  if (style == Style::windows && e.root_name.empty() && !e.root_directory && !names.empty() &&
+      has_drive_prefix(names.front())) {
+    names.insert(names.begin(), L".");
+  }
 
   std::wstring out = e.root_name;
   if (e.root_directory) out.push_back(sep);
