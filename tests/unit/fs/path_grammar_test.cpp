@@ -50,6 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{L"a\\..\\C:\\x", L".\\C:\\x", W}, Case{L".\\C:.", L".\\C:.", W},
                       Case{L"./c:", L".\\c:", W}, Case{L"a/../C:", L".\\C:", W},
                       Case{L"D:a\\..\\C:x", L"D:C:x", W}, Case{L"\\a\\..\\C:x", L"\\C:x", W},
+                      Case{L"\\..\\??\\D:\\a", L"\\.\\??\\D:\\a", W}, Case{L"/../?" L"?/", L"\\.\\?" L"?\\", W},
                       Case{L"a\\..\\C:\\x", L"a\\..\\C:\\x", P},
                       Case{L"/a/./b/../c", L"/a/c", P}, Case{L"//x///y/", L"/x/y/", P}, Case{L"a/..", L".", P},
                       Case{L"/../a", L"/a", P}, Case{L"a\\b", L"a\\b", P}));
