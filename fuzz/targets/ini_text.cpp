@@ -52,6 +52,10 @@ bool is_writable(std::wstring_view section, std::wstring_view key, std::wstring_
 }
 
 void check_edit(std::wstring_view before, std::wstring_view section, std::wstring_view key, std::wstring_view value) {
+  // The writers never pass on a line break: it would make lines of its own.
+  for (const std::wstring_view text : {section, key, value}) {
+    if (text.find_first_of(L"\r\n") != std::wstring_view::npos) return;
+  }
   const std::wstring after = install::with_profile_string(before, section, key, value);
   const std::vector<std::wstring_view> old_lines = lines_of(before);
   const std::vector<std::wstring_view> new_lines = lines_of(after);
