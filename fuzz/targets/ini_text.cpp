@@ -29,8 +29,10 @@ std::vector<std::wstring_view> lines_of(std::wstring_view text) {
   return lines;
 }
 
+// A line without its end: LF or CR LF. A CR without LF after it is part of the line.
 std::wstring_view content_of(std::wstring_view line) {
-  if (!line.empty() && line.back() == L'\n') line.remove_suffix(1);
+  if (line.empty() || line.back() != L'\n') return line;
+  line.remove_suffix(1);
   if (!line.empty() && line.back() == L'\r') line.remove_suffix(1);
   return line;
 }
@@ -77,7 +79,9 @@ void check_edit(std::wstring_view before, std::wstring_view section, std::wstrin
     const std::wstring_view line = new_lines[head + i];
     if (i == 0 && old_changed == 1) {
       const std::wstring_view old_line = old_lines[head];
-      const bool given_an_end = content_of(old_line) == old_line && content_of(line) == old_line;
+      // A last line without LF (a lone CR at its end included) keeps every character and gets a line end.
+      const bool given_an_end = old_line.back() != L'\n' && line.substr(0, old_line.size()) == old_line &&
+                                (line.substr(old_line.size()) == L"\n" || line.substr(old_line.size()) == L"\r\n");
       const bool value_replaced = ends_with(content_of(line), L"=" + std::wstring(value)) &&
                                   line.substr(content_of(line).size()) == old_line.substr(content_of(old_line).size());
       check(given_an_end || value_replaced, "a changed line gets a line end or the new value, its end kept");
