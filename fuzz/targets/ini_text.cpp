@@ -29,10 +29,9 @@ std::vector<std::wstring_view> lines_of(std::wstring_view text) {
   return lines;
 }
 
-// A line without its end: LF or CR LF. A CR without LF after it is part of the line.
+// A line without its end: LF, CR LF, or a CR at the very end of the text.
 std::wstring_view content_of(std::wstring_view line) {
-  if (line.empty() || line.back() != L'\n') return line;
-  line.remove_suffix(1);
+  if (!line.empty() && line.back() == L'\n') line.remove_suffix(1);
   if (!line.empty() && line.back() == L'\r') line.remove_suffix(1);
   return line;
 }
