@@ -168,14 +168,24 @@ Path lexically_normal(const Path& path, Style style) {
     names.erase(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(leading));
   }
   if (!names.empty() && names.back() == L"..") e.trailing_separator = false;
-
-  std::wstring out = e.root_name;
-  if (e.root_directory) out.push_back(sep);
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (i > 0) out.push_back(sep);
-    out += names[i];
+  const auto compose = [&] {
+    std::wstring out = e.root_name;
+    if (e.root_directory) out.push_back(sep);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (i > 0) out.push_back(sep);
+      out += names[i];
+    }
+    if (e.trailing_separator && !names.empty()) out.push_back(sep);
+    return out;
+  };
+  std::wstring out = compose();
+  // A first element can read as (part of) a root name once the elements before it are gone: "a\..\C:\x"
+  // would become "C:\x" and "\..\??\D:" would become "\??\D:", relative paths turned absolute. A "." in
+  // front keeps it an element.
+  if (!names.empty() && split_root(out, style).root_name_end != e.root_name.size()) {
+    names.insert(names.begin(), L".");
+    out = compose();
   }
-  if (e.trailing_separator && !names.empty()) out.push_back(sep);
   if (out.empty()) out = L".";
   return Path(std::move(out));
 }

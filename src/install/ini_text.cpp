@@ -32,7 +32,10 @@ bool equal_ignoring_case(std::wstring_view a, std::wstring_view b) noexcept {
 std::optional<Line> line_at(std::wstring_view text, std::size_t begin) noexcept {
   if (begin >= text.size()) return std::nullopt;
   const std::size_t newline = text.find(L'\n', begin);
-  if (newline == std::wstring_view::npos) return Line{begin, text.size(), text.size()};
+  if (newline == std::wstring_view::npos) {
+    // A CR at the very end begins the line end that an added line completes with its LF.
+    return Line{begin, text.back() == L'\r' ? text.size() - 1 : text.size(), text.size()};
+  }
   const std::size_t content_end = newline > begin && text[newline - 1] == L'\r' ? newline - 1 : newline;
   return Line{begin, content_end, newline + 1};
 }
@@ -41,6 +44,12 @@ std::wstring_view line_end_style(std::wstring_view text) noexcept {
   const std::size_t newline = text.find(L'\n');
   if (newline != std::wstring_view::npos && (newline == 0 || text[newline - 1] != L'\r')) return L"\n";
   return L"\r\n";
+}
+
+// What ends the text's last line before a line is added: nothing after LF, the LF after a CR, else a line end.
+std::wstring_view completion_of_last_line(std::wstring_view text, std::wstring_view eol) noexcept {
+  if (text.empty() || text.back() == L'\n') return L"";
+  return text.back() == L'\r' ? L"\n" : eol;
 }
 
 // The name of a section header line ("[name]"), or nothing for any other line.
@@ -85,13 +94,13 @@ std::wstring with_profile_string(std::wstring_view text, std::wstring_view secti
   std::wstring out;
   if (last_filled) {
     out.assign(text.substr(0, last_filled->end));
-    if (last_filled->end == last_filled->content_end) out.append(eol);  // the last line had no line end
+    out.append(completion_of_last_line(out, eol));
     out.append(entry).append(eol);
     out.append(text.substr(last_filled->end));
     return out;
   }
   out.assign(text);
-  if (!out.empty() && out.back() != L'\n') out.append(eol);
+  out.append(completion_of_last_line(out, eol));
   out.append(L"[").append(section).append(L"]").append(eol);
   out.append(entry).append(eol);
   return out;

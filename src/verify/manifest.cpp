@@ -68,6 +68,7 @@ std::uint32_t verify_entries(const fs::Path& folder, const ManifestKind& kind, L
   while (lines.next(line)) {
     ++count;
     try {
+      if (lines.too_long()) throw Error(kind.invalid_line);
       verify_line(folder, kind, line, watcher);
     } catch (...) {
       const std::string_view name = has_line_layout(line) ? std::string_view(line).substr(kNameStart) : "";

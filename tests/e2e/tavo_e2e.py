@@ -108,18 +108,22 @@ def give_to_unprivileged_user(root: Path):
             os.chmod(folder, os.stat(folder).st_mode | 0o001)
 
 
+def setup_command(package: Package, *args, unprivileged=False) -> list:
+    """The command that runs the package's program with the arguments (see run_setup)."""
+    if WINDOWS:
+        return [WINE_RUN, *(["--unprivileged"] if unprivileged else []), str(package.exe), *args]
+    command = [str(package.exe), *args]
+    if unprivileged and os.geteuid() == 0:
+        command = ["setpriv", f"--reuid={UNPRIVILEGED_ID}", f"--regid={UNPRIVILEGED_ID}", "--clear-groups", *command]
+    return command
+
+
 def run_setup(package: Package, *args, cwd=None, input=None, env=None, timeout=600,
               unprivileged=False) -> subprocess.CompletedProcess:
     """Runs the package's program with the arguments (paths already in the program's form). unprivileged: as
     an ordinary user (nobody, when the tests run as root), under Wine in that user's own prefix, so that
     permissions and read-only files count as they do for a user on Windows."""
-    if WINDOWS:
-        command = [WINE_RUN, *(["--unprivileged"] if unprivileged else []), str(package.exe), *args]
-    else:
-        command = [str(package.exe), *args]
-        if unprivileged and os.geteuid() == 0:
-            command = ["setpriv", f"--reuid={UNPRIVILEGED_ID}", f"--regid={UNPRIVILEGED_ID}", "--clear-groups",
-                       *command]
+    command = setup_command(package, *args, unprivileged=unprivileged)
     return subprocess.run(command, cwd=cwd, input=input, env=env, capture_output=True, timeout=timeout)
 
 

@@ -25,6 +25,13 @@ TEST_P(LexicallyNormal, MatchesTable) {
   EXPECT_EQ(lexically_normal(Path(GetParam().input), GetParam().style).text(), GetParam().expected);
 }
 
+TEST_P(LexicallyNormal, IsItsOwnNormalFormAndKeepsARelativePathRelative) {
+  const Style style = GetParam().style;
+  const Path normal = lexically_normal(Path(GetParam().input), style);
+  EXPECT_EQ(lexically_normal(normal, style), normal);
+  if (!is_absolute(GetParam().input, style)) EXPECT_FALSE(is_absolute(normal.text(), style));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Table, LexicallyNormal,
     ::testing::Values(Case{L"", L"", W}, Case{L"D:\\a\\.\\b\\..\\c", L"D:\\a\\c", W}, Case{L"D:/x//y", L"D:\\x\\y", W},
@@ -38,6 +45,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{L"\\??\\D:\\a", L"\\??\\D:\\a", W}, Case{L"D:\\T\\App/Bin/TavoDrv.dll",
                                                                     L"D:\\T\\App\\Bin\\TavoDrv.dll", W},
                       Case{L"C:\\Users\\J\u00fcrgen Wei\u00df\\Documents\\", L"C:\\Users\\J\u00fcrgen Wei\u00df\\Documents\\", W},
+                      // An element that reads as a drive stays an element: relative stays relative, and a
+                      // second normalisation changes nothing.
+                      Case{L"a\\..\\C:\\x", L".\\C:\\x", W}, Case{L".\\C:.", L".\\C:.", W},
+                      Case{L"./c:", L".\\c:", W}, Case{L"a/../C:", L".\\C:", W},
+                      Case{L"D:a\\..\\C:x", L"D:C:x", W}, Case{L"\\a\\..\\C:x", L"\\C:x", W},
+                      Case{L"\\..\\??\\D:\\a", L"\\.\\??\\D:\\a", W}, Case{L"/../?" L"?/", L"\\.\\?" L"?\\", W},
+                      Case{L"a\\..\\C:\\x", L"a\\..\\C:\\x", P},
                       Case{L"/a/./b/../c", L"/a/c", P}, Case{L"//x///y/", L"/x/y/", P}, Case{L"a/..", L".", P},
                       Case{L"/../a", L"/a", P}, Case{L"a\\b", L"a\\b", P}));
 

@@ -36,6 +36,10 @@ INSTANTIATE_TEST_SUITE_P(
         EditCase{"MatchesAcrossBlanks", L"[ A ]\n  k  =  alt  \n", L"A", L"k", L"[ A ]\nk=D:/T/\n"},
         EditCase{"KeyWithoutValueSign", L"[A]\nk\n", L"A", L"k", L"[A]\nk=D:/T/\n"},
         EditCase{"ReplacesInLastLineWithoutLineEnd", L"[A]\nk=alt", L"A", L"k", L"[A]\nk=D:/T/"},
+        // A CR at the very end is a line end waiting for its LF: the line reads the same before and after an edit.
+        EditCase{"LastLineEndingInCrKeepsItsCr", L"[A]\r\nk=alt\r", L"A", L"k", L"[A]\r\nk=D:/T/\r"},
+        EditCase{"LastHeaderEndingInCrGetsItsLf", L"x\n[A]\r", L"A", L"k", L"x\n[A]\r\nk=D:/T/\n"},
+        EditCase{"LastLineEndingInCrBeforeANewSection", L"[B]\r\nb=1\r", L"A", L"k", L"[B]\r\nb=1\r\n[A]\r\nk=D:/T/\r\n"},
         EditCase{"FirstOfDuplicateKeys", L"[A]\nk=1\nk=2\n", L"A", L"k", L"[A]\nk=D:/T/\nk=2\n"},
         EditCase{"KeyOfAnotherSectionUntouched", L"[B]\nk=b\n[A]\nx=1\n", L"A", L"k",
                  L"[B]\nk=b\n[A]\nx=1\nk=D:/T/\n"},
