@@ -31,29 +31,9 @@ BULK_SIZE = 24 << 20  # about 1.2 GB in all: the window stays for some seconds u
 TIMEOUT = 300
 
 
-class ProgressTest(e2e.TempFolderTest):
-    display = None
-    wine = None
-
-    @classmethod
-    def setUpClass(cls):
-        if e2e.WINDOWS:
-            cls.display = whole.Display()
-            cls.display.start()
-            cls.wine = whole.GuiWine(cls.display.name, "wineprefix-progress")
-            try:
-                cls.wine.start()
-                cls.wine.draw_window_titles()  # the screenshots show the windows' titles
-            except BaseException:
-                cls.display.stop()
-                raise
-
-    @classmethod
-    def tearDownClass(cls):
-        if cls.wine is not None:
-            cls.wine.end_server()
-        if cls.display is not None:
-            cls.display.stop()
+class ProgressTest(whole.GuiSession, e2e.TempFolderTest):
+    prefix_name = "wineprefix-progress"
+    draw_titles = True  # the screenshots show the windows' titles
 
     def setUp(self):
         super().setUp()

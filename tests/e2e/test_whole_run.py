@@ -285,18 +285,24 @@ class GuiWine:
                         "/t", "REG_SZ", "/d", "N", "/f"], env=self.env, capture_output=True, timeout=120, check=True)
 
 
-class WholeRunTest(e2e.TempFolderTest):
+class GuiSession:
+    """For the Windows build: a display of its own and a Wine prefix drawing on it, for all tests of a class."""
+    prefix_name = "wineprefix-gui"
+    draw_titles = False
     display = None
     wine = None
 
     @classmethod
     def setUpClass(cls):
+        super().setUpClass()
         if e2e.WINDOWS:
             cls.display = Display()
             cls.display.start()
-            cls.wine = GuiWine(cls.display.name)
+            cls.wine = GuiWine(cls.display.name, cls.prefix_name)
             try:
                 cls.wine.start()
+                if cls.draw_titles:
+                    cls.wine.draw_window_titles()
             except BaseException:
                 cls.display.stop()
                 raise
@@ -307,7 +313,10 @@ class WholeRunTest(e2e.TempFolderTest):
             cls.wine.end_server()
         if cls.display is not None:
             cls.display.stop()
+        super().tearDownClass()
 
+
+class WholeRunTest(GuiSession, e2e.TempFolderTest):
     def setUp(self):
         super().setUp()
         self.desktop = WineDesktop(self, self.wine.env) if e2e.WINDOWS else NativeDesktop(self)

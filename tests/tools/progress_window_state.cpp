@@ -14,16 +14,11 @@
 // commctrl.h needs the types of windows.h.
 #include <commctrl.h>
 
+#include "tool_text.hpp"
+
 namespace {
 
-std::string utf8(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                       nullptr);
-  std::string out(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), size, nullptr, nullptr);
-  return out;
-}
+using tool_text::utf8;
 
 std::string window_text(HWND window) {
   wchar_t buffer[512];
