@@ -94,8 +94,7 @@ class Noting final : public verify::LineWatcher {
   void line_failed(std::uint32_t number, std::string_view) override {
     try {
       throw;
-    } catch (const Error&) {
-    } catch (const SystemError&) {  // a name that is not valid in its encoding
+    } catch (const Error&) {  // the manifest's own messages, and a name not valid in its encoding
     }
     failed.push_back(number);
   }

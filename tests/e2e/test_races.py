@@ -31,7 +31,7 @@ def slow_to_copy_package(parent: Path):
 def linked_copy(package, parent: Path, name: str):
     """Another package with the same files (hard links), so that each run has a result file of its own."""
     shutil.copytree(package.root, parent / name, copy_function=os.link)
-    return type(package)(parent / name)
+    return type(package)(parent / name, package.exe.name)
 
 
 def tree(root: Path) -> dict:
