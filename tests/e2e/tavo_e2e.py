@@ -139,6 +139,11 @@ def snapshot(root: Path) -> dict:
     return state
 
 
+def snapshot_changes(before: dict, after: dict) -> list:
+    """The entries that differ between two snapshots: added, removed or changed."""
+    return sorted(rel for rel in before.keys() | after.keys() if before.get(rel) != after.get(rel))
+
+
 class TempFolderTest(unittest.TestCase):
     """A test with a fresh temporary folder, self.tmp, removed afterwards."""
 
@@ -205,7 +210,8 @@ class InstallationTest(TempFolderTest):
                 actual_files[path.relative_to(target).as_posix()] = path.read_bytes()
         self.assertIn("App/Bin/tset.ini", actual_files)
         settings = actual_files.pop("App/Bin/tset.ini")
-        self.assertEqual(sorted(actual_files), sorted(expected))
+        self.assertEqual(sorted(expected.keys() - actual_files.keys()), [], "missing files")
+        self.assertEqual(sorted(actual_files.keys() - expected.keys()), [], "unexpected files")
         for rel, data in expected.items():
             self.assertEqual(actual_files[rel], data, rel)
         for folder in ["App", "App/Bin", "Tavo", "Tavo/OS", "Presets", "Treiber", "Backups", "Logs"]:

@@ -7,12 +7,13 @@ import collections
 import os
 import re
 import shutil
+import statistics
 import subprocess
 import time
 from pathlib import Path
 
 from tavo_e2e import (BUILD_DIR, OK_REPORT, WINDOWS, WINE_RUN, InstallationTest, main, make_package, setup_command,
-                      snapshot, winpath)
+                      snapshot, snapshot_changes, winpath)
 
 # More original software than usual, so that one run lasts long enough to be hit at many moments (about two
 # seconds on an idle machine), and how many moments. Under Wine every file costs more and every start costs
@@ -74,13 +75,13 @@ class Crashes(InstallationTest):
         return length
 
     def undisturbed_length(self, package) -> float:
-        """Seconds from start to end of a whole run, the longer of two."""
+        """Seconds from start to end of a whole run, the middle of three (other work on the machine may slow one)."""
         lengths = []
-        for attempt in range(2):
+        for attempt in range(3):
             target = self.tmp / "ungestoert" / "Ziel"
             lengths.append(self.run_to_the_end(package, target))
             shutil.rmtree(target.parent)
-        return max(lengths)
+        return statistics.median(lengths)
 
     def kill_at(self, package, target, moment: float) -> int:
         """Starts a run, kills it moment seconds after its start, and returns its process id."""
@@ -94,7 +95,7 @@ class Crashes(InstallationTest):
     def left_after_kill(self, package, package_before, base, target, pid) -> str:
         """Checks what the killed run left, and says what it was."""
         package.result_file.unlink(missing_ok=True)
-        self.assertEqual(snapshot(package.root), package_before, "the package changed")
+        self.assertEqual(snapshot_changes(package_before, snapshot(package.root)), [], "changed in the package")
         # The parent folders that the run created, each holding only the next one.
         folder = base
         for name in target.parent.relative_to(base).parts:
@@ -136,7 +137,8 @@ class Crashes(InstallationTest):
             shutil.rmtree(base)
 
         package.result_file.unlink(missing_ok=True)
-        self.assertEqual(snapshot(package.root), package_before, "the package changed in the runs after the kills")
+        self.assertEqual(snapshot_changes(package_before, snapshot(package.root)), [],
+                         "changed in the package by the runs after the kills")
         counts = collections.Counter(outcomes)
         print(f"{len(outcomes)} kills over a run of {length:.2f} s: {counts['staging folder']} left a staging folder,"
               f" {counts['complete target']} a complete target, {counts['nothing']} nothing"
