@@ -138,14 +138,14 @@ class Crashes(InstallationTest):
                 self.run_to_the_end(package, target)
             shutil.rmtree(base)
 
-        package.result_file.unlink(missing_ok=True)
-        self.assertEqual(snapshot_changes(package_before, snapshot(package.root)), [],
-                         "changed in the package by the runs after the kills")
         counts = collections.Counter(outcomes)
         print(f"{len(outcomes)} kills over a run of {length:.2f} s: {counts['staging folder']} left a staging folder,"
               f" {counts['complete target']} a complete target, {counts['nothing']} nothing"
               + (f", {counts['broken']} broke the rules" if counts["broken"] else "")
               + "; in order: " + "".join(OUTCOMES[outcome] for outcome in outcomes))
+        package.result_file.unlink(missing_ok=True)
+        self.assertEqual(snapshot_changes(package_before, snapshot(package.root)), [],
+                         "changed in the package by the runs after the kills")
 
 
 if __name__ == "__main__":
