@@ -15,9 +15,9 @@ from pathlib import Path
 from tavo_e2e import (BUILD_DIR, OK_REPORT, WINDOWS, WINE_RUN, InstallationTest, main, make_package, setup_command,
                       snapshot, snapshot_changes, winpath)
 
-# More original software than usual, so that one run lasts long enough to be hit at many moments (about two
-# seconds on an idle machine), and how many moments. Under Wine every file costs more and every start costs
-# seconds: fewer files for about the same length, and fewer moments.
+# More original software than usual, so that one run lasts long enough to be hit at many moments (one to two
+# seconds; creating the files takes most of it), and how many moments. Under Wine every file costs more and every
+# start costs seconds: fewer files for a run of about three seconds, and fewer moments.
 PLANS = {False: {"files": 1500, "size": 4096, "moments": 50},
          True: {"files": 600, "size": 4096, "moments": 8}}
 
