@@ -31,6 +31,7 @@ class Package:
         self.source = root / "Originalsoftware"
         self.payload = root / "Dateien"
         self.result_file = root / "Setup-Ergebnis.txt"
+        self.software = {}  # the original software's files: relative path -> content
 
     def result(self):
         return self.result_file.read_bytes() if self.result_file.exists() else None
@@ -68,17 +69,18 @@ def software_files(count: int, presets: bool):
 
 
 def make_package(parent: Path, name: str, *, program: Path, software_count: int = 120, presets: bool = True,
-                 tools: dict = None) -> Package:
-    """A complete setup package with `program` (the setup) in its root, under its own name. tools maps payload
-    names to programs that stand in for the package's outside programs; other payload programs are dummy bytes."""
+                 extra_software: dict = None, tools: dict = None) -> Package:
+    """A complete setup package with `program` (the setup) in its root, under its own name. extra_software adds
+    files (relative path -> content) to the original software and its manifest. tools maps payload names to
+    programs that stand in for the package's outside programs; other payload programs are dummy bytes."""
     package = Package(parent / name, program.name)
     package.root.mkdir(parents=True)
     shutil.copy2(program, package.exe)
 
-    files = software_files(software_count, presets)
-    for rel, data in files.items():
+    package.software = {**software_files(software_count, presets), **(extra_software or {})}
+    for rel, data in package.software.items():
         write(package.source / rel, data)
-    write_manifest(package.source, sorted(files))
+    write_manifest(package.source, sorted(package.software))
 
     payload = {
         "TavoDrv.dll": PATCHED_DLL,

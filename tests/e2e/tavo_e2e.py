@@ -109,7 +109,9 @@ def give_to_unprivileged_user(root: Path):
 
 
 def setup_command(package: Package, *args, unprivileged=False) -> list:
-    """The command that runs the package's program with the arguments (see run_setup)."""
+    """The command line that starts the package's program with the arguments (paths already in the program's
+    form). unprivileged: as an ordinary user (nobody, when the tests run as root), under Wine in that user's own
+    prefix, so that permissions and read-only files count as they do for a user on Windows."""
     if WINDOWS:
         return [WINE_RUN, *(["--unprivileged"] if unprivileged else []), str(package.exe), *args]
     command = [str(package.exe), *args]
@@ -120,11 +122,9 @@ def setup_command(package: Package, *args, unprivileged=False) -> list:
 
 def run_setup(package: Package, *args, cwd=None, input=None, env=None, timeout=600,
               unprivileged=False) -> subprocess.CompletedProcess:
-    """Runs the package's program with the arguments (paths already in the program's form). unprivileged: as
-    an ordinary user (nobody, when the tests run as root), under Wine in that user's own prefix, so that
-    permissions and read-only files count as they do for a user on Windows."""
-    command = setup_command(package, *args, unprivileged=unprivileged)
-    return subprocess.run(command, cwd=cwd, input=input, env=env, capture_output=True, timeout=timeout)
+    """Runs the package's program with the arguments to its end (see setup_command)."""
+    return subprocess.run(setup_command(package, *args, unprivileged=unprivileged), cwd=cwd, input=input, env=env,
+                          capture_output=True, timeout=timeout)
 
 
 def run_package_tool(*args, env=None, timeout=600) -> subprocess.CompletedProcess:
@@ -157,6 +157,11 @@ def snapshot(root: Path) -> dict:
     return state
 
 
+def snapshot_changes(before: dict, after: dict) -> list:
+    """The entries that differ between two snapshots: added, removed or changed."""
+    return sorted(rel for rel in before.keys() | after.keys() if before.get(rel) != after.get(rel))
+
+
 class TempFolderTest(unittest.TestCase):
     """A test with a fresh temporary folder, self.tmp, removed afterwards."""
 
@@ -172,3 +177,71 @@ class TempFolderTest(unittest.TestCase):
             for name in dirnames:
                 os.chmod(Path(dirpath) / name, 0o755)
         self._tmp.cleanup()
+
+
+SETTINGS = [("FileBrowser", "LastPath", "Presets"), ("ReferenceResolver", "All files_Paths", "Tavo"),
+            ("StaticPath", "TavoBackups", "Backups"), ("StaticPath", "TavoPresets", "Presets"),
+            ("StaticPath", "TavoOS", "Tavo/OS"), ("StaticPath", "Tavo", "Tavo")]
+
+
+def parse_ini(data: bytes) -> dict:
+    sections, current = {}, None
+    # Windows writes the settings in the ANSI code page into a file without a UTF-16 byte-order mark.
+    for line in data.decode("cp1252" if WINDOWS else "utf-8").splitlines():
+        if line.startswith("[") and line.endswith("]"):
+            current = sections.setdefault(line[1:-1], {})
+        elif "=" in line and current is not None:
+            key, value = line.split("=", 1)
+            current[key] = value
+    return sections
+
+
+class InstallationTest(TempFolderTest):
+    """Runs with --prepare-only, and the checks of a finished installation."""
+
+    def install(self, package, target, *extra, cwd=None):
+        return run_setup(package, "--prepare-only", "--target", winpath(target), *extra, cwd=cwd, env=self.env)
+
+    def assert_ok(self, run, package):
+        self.assertEqual(run.returncode, 0, (run.stdout, run.stderr, package.result()))
+        self.assertEqual(package.result(), OK_REPORT)
+
+    def assert_installation(self, package, target: Path):
+        """The finished layout, row by row, against the package it came from."""
+        expected = dict(package.software)
+        expected["App/Bin/TavoDrv.dll"] = PATCHED_DLL
+        expected["App/Bin/tusbshim.dll"] = (package.payload / "tusbshim.dll").read_bytes()
+        expected["Treiber/device_binding.exe"] = (package.payload / "device_binding.exe").read_bytes()
+        for name in ["TAVO-starten.exe", "TAVO-Treiber-installieren.exe", "TAVO-Treiber-entfernen.exe"]:
+            expected[name] = (package.payload / name).read_bytes()
+        expected["Anleitung.txt"] = (package.root / "Anleitung.txt").read_bytes()
+        expected["TAVO-x64-installation.txt"] = MARKER
+        del expected["App/Bin/tset.ini"]
+
+        actual_files = {}
+        actual_dirs = set()
+        for dirpath, dirnames, filenames in os.walk(target):
+            for name in dirnames:
+                actual_dirs.add((Path(dirpath) / name).relative_to(target).as_posix())
+            for name in filenames:
+                path = Path(dirpath) / name
+                actual_files[path.relative_to(target).as_posix()] = path.read_bytes()
+        self.assertIn("App/Bin/tset.ini", actual_files)
+        settings = actual_files.pop("App/Bin/tset.ini")
+        self.assertEqual(sorted(expected.keys() - actual_files.keys()), [], "missing files")
+        self.assertEqual(sorted(actual_files.keys() - expected.keys()), [], "unexpected files")
+        for rel, data in expected.items():
+            self.assertEqual(actual_files[rel], data, rel)
+        for folder in ["App", "App/Bin", "Tavo", "Tavo/OS", "Presets", "Treiber", "Backups", "Logs"]:
+            self.assertIn(folder, actual_dirs)
+
+        ini = parse_ini(settings)
+        for section, key, folder in SETTINGS:
+            self.assertEqual(ini[section][key], native_text(target) + "/" + folder + "/", (section, key))
+        # Everything else of the template stays as it was.
+        self.assertEqual(ini["FileBrowser"]["SortOrder"], "Name")
+        self.assertEqual(ini["MIDI"]["Device"], "TAVO USB")
+        self.assertTrue(settings.startswith(b"; TAVO editor settings\r\n[FileBrowser]\r\n"))
+
+    def staging_leftovers(self, target: Path):
+        return sorted(p.name for p in target.parent.iterdir() if ".vorbereitung-" in p.name)

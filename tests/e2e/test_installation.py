@@ -7,76 +7,15 @@ import stat
 import subprocess
 from pathlib import Path
 
-from tavo_e2e import (EOL, MARKER, OK_REPORT, PATCHED_DLL, WINDOWS, WINE_RUN, TempFolderTest,
-                      give_to_unprivileged_user, main, make_package, native_text, run_setup, snapshot, software_files,
+from tavo_e2e import (EOL, MARKER, OK_REPORT, PATCHED_DLL, WINDOWS, WINE_RUN, InstallationTest,
+                      give_to_unprivileged_user, main, make_package, run_setup, snapshot, software_files,
                       wine_documents, winpath, write_manifest)
 
-SETTINGS = [("FileBrowser", "LastPath", "Presets"), ("ReferenceResolver", "All files_Paths", "Tavo"),
-            ("StaticPath", "TavoBackups", "Backups"), ("StaticPath", "TavoPresets", "Presets"),
-            ("StaticPath", "TavoOS", "Tavo/OS"), ("StaticPath", "Tavo", "Tavo")]
 
-
-def parse_ini(data: bytes) -> dict:
-    sections, current = {}, None
-    # Windows writes the settings in the ANSI code page into a file without a UTF-16 byte-order mark.
-    for line in data.decode("cp1252" if WINDOWS else "utf-8").splitlines():
-        if line.startswith("[") and line.endswith("]"):
-            current = sections.setdefault(line[1:-1], {})
-        elif "=" in line and current is not None:
-            key, value = line.split("=", 1)
-            current[key] = value
-    return sections
-
-
-class Installation(TempFolderTest):
-    def install(self, package, target, *extra, cwd=None):
-        return run_setup(package, "--prepare-only", "--target", winpath(target), *extra, cwd=cwd, env=self.env)
-
-    def assert_ok(self, run, package):
-        self.assertEqual(run.returncode, 0, (run.stdout, run.stderr, package.result()))
-        self.assertEqual(package.result(), OK_REPORT)
-
+class Installation(InstallationTest):
     def assert_refused(self, run, package, message: bytes):
         self.assertEqual(run.returncode, 1, run.stderr)
         self.assertEqual(package.result(), b"ERROR" + EOL + message + EOL)
-
-    def assert_installation(self, package, target: Path, presets=True):
-        """The finished layout, row by row, against the package it came from."""
-        expected = dict(software_files(120, presets))
-        expected["App/Bin/TavoDrv.dll"] = PATCHED_DLL
-        expected["App/Bin/tusbshim.dll"] = (package.payload / "tusbshim.dll").read_bytes()
-        expected["Treiber/device_binding.exe"] = (package.payload / "device_binding.exe").read_bytes()
-        for name in ["TAVO-starten.exe", "TAVO-Treiber-installieren.exe", "TAVO-Treiber-entfernen.exe"]:
-            expected[name] = (package.payload / name).read_bytes()
-        expected["Anleitung.txt"] = (package.root / "Anleitung.txt").read_bytes()
-        expected["TAVO-x64-installation.txt"] = MARKER
-        del expected["App/Bin/tset.ini"]
-
-        actual_files = {}
-        actual_dirs = set()
-        for dirpath, dirnames, filenames in os.walk(target):
-            for name in dirnames:
-                actual_dirs.add((Path(dirpath) / name).relative_to(target).as_posix())
-            for name in filenames:
-                path = Path(dirpath) / name
-                actual_files[path.relative_to(target).as_posix()] = path.read_bytes()
-        settings = actual_files.pop("App/Bin/tset.ini")
-        self.assertEqual(sorted(actual_files), sorted(expected))
-        for rel, data in expected.items():
-            self.assertEqual(actual_files[rel], data, rel)
-        for folder in ["App", "App/Bin", "Tavo", "Tavo/OS", "Presets", "Treiber", "Backups", "Logs"]:
-            self.assertIn(folder, actual_dirs)
-
-        ini = parse_ini(settings)
-        for section, key, folder in SETTINGS:
-            self.assertEqual(ini[section][key], native_text(target) + "/" + folder + "/", (section, key))
-        # Everything else of the template stays as it was.
-        self.assertEqual(ini["FileBrowser"]["SortOrder"], "Name")
-        self.assertEqual(ini["MIDI"]["Device"], "TAVO USB")
-        self.assertTrue(settings.startswith(b"; TAVO editor settings\r\n[FileBrowser]\r\n"))
-
-    def staging_leftovers(self, target: Path):
-        return sorted(p.name for p in target.parent.iterdir() if ".vorbereitung-" in p.name)
 
     def test_installs_completely_and_a_second_run_changes_nothing(self):
         package = make_package(self.tmp)
@@ -140,7 +79,7 @@ class Installation(TempFolderTest):
         package = make_package(self.tmp, presets=False)
         target = self.tmp / "Ziel"
         self.assert_ok(self.install(package, target), package)
-        self.assert_installation(package, target, presets=False)
+        self.assert_installation(package, target)
         self.assertEqual(list((target / "Presets").iterdir()), [])
 
     def test_foreign_or_damaged_targets_are_refused_untouched(self):
