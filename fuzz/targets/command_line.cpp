@@ -49,14 +49,16 @@ void check_scan(const std::vector<std::wstring>& arguments) {
   if (!any_prepare_only) check(!scanned->prepare_only, "\"--prepare-only\" is only set by itself");
   if (!scanned->target.empty()) {
     bool after_target = false;
-    for (std::size_t i = 1; i < arguments.size(); ++i) after_target |= arguments[i - 1] == L"--target" && arguments[i] == scanned->target;
+    for (std::size_t i = 1; i < arguments.size(); ++i)
+      after_target |= arguments[i - 1] == L"--target" && arguments[i] == scanned->target;
     check(after_target, "the target is a value given after \"--target\"");
   }
 
   const std::optional<CommandLine> retargeted = scan_command_line(plus(arguments, {L"--target", L"--prepare-only"}));
   check(retargeted && retargeted->target == L"--prepare-only" && retargeted->prepare_only == scanned->prepare_only,
         "the last \"--target\" wins and takes any word as its value");
-  const std::optional<CommandLine> prepared = scan_command_line(plus(arguments, {L"--prepare-only", L"--source", L"--target"}));
+  const std::optional<CommandLine> prepared =
+      scan_command_line(plus(arguments, {L"--prepare-only", L"--source", L"--target"}));
   check(prepared && prepared->prepare_only && prepared->target == scanned->target,
         "\"--source\" takes its value and changes nothing");
   check(!scan_command_line(plus(arguments, {L"--target"})), "an option without its value refuses");

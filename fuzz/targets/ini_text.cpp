@@ -45,11 +45,13 @@ bool ends_with(std::wstring_view text, std::wstring_view end) {
 // breaks.
 bool is_writable(std::wstring_view section, std::wstring_view key, std::wstring_view value) {
   const auto blank_around = [](std::wstring_view name) {
-    return !name.empty() && (name.front() == L' ' || name.front() == L'\t' || name.back() == L' ' || name.back() == L'\t');
+    return !name.empty() &&
+           (name.front() == L' ' || name.front() == L'\t' || name.back() == L' ' || name.back() == L'\t');
   };
   return section.find_first_of(L"\r\n]") == std::wstring_view::npos &&
-         key.find_first_of(L"\r\n=") == std::wstring_view::npos && value.find_first_of(L"\r\n") == std::wstring_view::npos &&
-         !blank_around(section) && !blank_around(key) && (key.empty() || key.front() != L'[');
+         key.find_first_of(L"\r\n=") == std::wstring_view::npos &&
+         value.find_first_of(L"\r\n") == std::wstring_view::npos && !blank_around(section) && !blank_around(key) &&
+         (key.empty() || key.front() != L'[');
 }
 
 void check_edit(std::wstring_view before, std::wstring_view section, std::wstring_view key, std::wstring_view value) {
@@ -88,7 +90,8 @@ void check_edit(std::wstring_view before, std::wstring_view section, std::wstrin
     }
     const std::wstring_view content = content_of(line);
     check(content != line, "an added line has a line end");
-    check(content == entry_end || content == L"[" + std::wstring(section) + L"]", "an added line is the entry or its header");
+    check(content == entry_end || content == L"[" + std::wstring(section) + L"]",
+          "an added line is the entry or its header");
   }
 
   // Read again, the entry is there: setting it once more changes nothing.

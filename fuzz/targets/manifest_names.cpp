@@ -20,7 +20,8 @@ using verify::is_valid_software_path;
 bool is_separator(wchar_t c) { return c == L'/' || c == L'\\'; }
 
 bool has_drive_prefix(std::wstring_view name) {
-  return name.size() >= 2 && name[1] == L':' && ((name[0] >= L'a' && name[0] <= L'z') || (name[0] >= L'A' && name[0] <= L'Z'));
+  return name.size() >= 2 && name[1] == L':' &&
+         ((name[0] >= L'a' && name[0] <= L'z') || (name[0] >= L'A' && name[0] <= L'Z'));
 }
 
 // The name in the documented form: every separator run becomes one slash, empty and ".." components go, and

@@ -36,7 +36,8 @@ bool inject(const char* call) noexcept {
   } catch (...) {
     // A test that runs out of memory learns it elsewhere; the count stays right.
   }
-  const bool fails = s.plan.fail_at > 0 && (s.calls == s.plan.fail_at || (s.plan.persistent && s.calls > s.plan.fail_at));
+  const bool fails =
+      s.plan.fail_at > 0 && (s.calls == s.plan.fail_at || (s.plan.persistent && s.calls > s.plan.fail_at));
   if (!fails) return false;
   if (!s.fired) {
     s.fired = true;

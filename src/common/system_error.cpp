@@ -27,7 +27,8 @@ class ConditionCategory final : public std::error_category {
     return "unknown condition";
   }
   bool equivalent(const std::error_code& code, int condition) const noexcept override {
-    return code.category() == system_category() && detail::matches(code.value(), static_cast<ErrorCondition>(condition));
+    return code.category() == system_category() &&
+           detail::matches(code.value(), static_cast<ErrorCondition>(condition));
   }
 };
 

@@ -11,7 +11,9 @@
 namespace tavo::fs {
 namespace {
 
-bool same_file(const struct stat& a, const struct stat& b) noexcept { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+bool same_file(const struct stat& a, const struct stat& b) noexcept {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 // The folder at `path`, or else at its nearest existing ancestor, opened through every link on the way.
 posix::UniqueFd open_nearest_existing(Path path) {

@@ -25,8 +25,9 @@ struct Identity {
 
 // The folder's identity, reached through every reparse point on the way; nothing when it cannot be opened.
 std::optional<Identity> identity_of(const std::wstring& long_path, DWORD& error) {
-  win::UniqueFileHandle handle(::CreateFileW(long_path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  win::UniqueFileHandle handle(::CreateFileW(long_path.c_str(), 0,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
   if (!handle || !::GetFileInformationByHandle(handle.get(), &info)) {
     error = ::GetLastError();

@@ -19,15 +19,18 @@ void flush_tree(const Path& folder) {
       path,
       [&fail](const std::wstring& entry, const WIN32_FIND_DATAW& data) {
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
-        const win::UniqueFileHandle file((fault::inject("CreateFileW") ? INVALID_HANDLE_VALUE : ::CreateFileW(entry.c_str(), GENERIC_WRITE,
-                                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-        if (!file || !(fault::inject("FlushFileBuffers") ? FALSE : ::FlushFileBuffers(file.get()))) fail(::GetLastError());
+        const win::UniqueFileHandle file(
+            (fault::inject("CreateFileW")
+                 ? INVALID_HANDLE_VALUE
+                 : ::CreateFileW(entry.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+        if (!file || !(fault::inject("FlushFileBuffers") ? FALSE : ::FlushFileBuffers(file.get())))
+          fail(::GetLastError());
         return false;
       },
       fail, fail);
 }
 
-void flush_folder_entries(const Path&) noexcept {}
+void flush_folder_entries(const Path&) {}
 
 }  // namespace tavo::fs

@@ -8,7 +8,8 @@
 namespace tavo::fs {
 
 void create_directory(const Path& path) {
-  if (const std::error_code error = detail::make_directory(path)) throw FileSystemError("create_directory", error, path);
+  if (const std::error_code error = detail::make_directory(path))
+    throw FileSystemError("create_directory", error, path);
 }
 
 bool create_new_directory(const Path& path) {

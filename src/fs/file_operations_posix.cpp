@@ -32,7 +32,8 @@ Path replacement_name(const Path& to) {
 namespace detail {
 
 std::error_code make_directory(const Path& path) {
-  return (fault::inject("mkdir") ? -1 : ::mkdir(native(path).c_str(), 0777)) == 0 ? std::error_code() : last_system_error();
+  return (fault::inject("mkdir") ? -1 : ::mkdir(native(path).c_str(), 0777)) == 0 ? std::error_code()
+                                                                                  : last_system_error();
 }
 
 bool is_directory(const Path& path) {
@@ -65,7 +66,10 @@ void copy_file(const Path& from, const Path& to, bool overwrite) {
 
 std::error_code rename_without_replace(const Path& from, const Path& to) {
   // RENAME_NOREPLACE: even an empty folder at `to` makes the rename fail with EEXIST.
-  if ((fault::inject("renameat2") ? -1 : ::renameat2(AT_FDCWD, native(from).c_str(), AT_FDCWD, native(to).c_str(), RENAME_NOREPLACE)) == 0) return {};
+  if ((fault::inject("renameat2")
+           ? -1
+           : ::renameat2(AT_FDCWD, native(from).c_str(), AT_FDCWD, native(to).c_str(), RENAME_NOREPLACE)) == 0)
+    return {};
   return last_system_error();
 }
 

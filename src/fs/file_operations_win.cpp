@@ -11,7 +11,9 @@ namespace tavo::fs {
 namespace detail {
 
 std::error_code make_directory(const Path& path) {
-  return (fault::inject("CreateDirectoryW") ? FALSE : ::CreateDirectoryW(path.text().c_str(), nullptr)) ? std::error_code() : last_system_error();
+  return (fault::inject("CreateDirectoryW") ? FALSE : ::CreateDirectoryW(path.text().c_str(), nullptr))
+             ? std::error_code()
+             : last_system_error();
 }
 
 bool is_directory(const Path& path) {
@@ -33,7 +35,10 @@ std::error_code rename_without_replace(const Path& from, const Path& to) {
   // No MOVEFILE_REPLACE_EXISTING: a file that appeared at the target name is someone else's and must stay.
   // Anything at `to` then fails the rename with ERROR_ALREADY_EXISTS. MOVEFILE_WRITE_THROUGH: the rename is
   // on disk when it returns.
-  if ((fault::inject("MoveFileExW") ? FALSE : ::MoveFileExW(from.text().c_str(), to.text().c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))) return {};
+  if ((fault::inject("MoveFileExW")
+           ? FALSE
+           : ::MoveFileExW(from.text().c_str(), to.text().c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)))
+    return {};
   return last_system_error();
 }
 

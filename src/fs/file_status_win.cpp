@@ -19,8 +19,9 @@ FileType type_from_attributes(DWORD attributes) {
 
 // A reparse point (symbolic link, junction) is opened, which resolves it, and its target's attributes read.
 FileType status_through_link(const Path& path) {
-  win::UniqueFileHandle handle(::CreateFileW(path.text().c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  win::UniqueFileHandle handle(::CreateFileW(path.text().c_str(), 0,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) {
     const std::error_code code = last_system_error();
     if (code == ErrorCondition::not_found) return FileType::not_found;
@@ -35,7 +36,8 @@ FileType status_through_link(const Path& path) {
 
 FileType status(const Path& path) {
   if (path.has_embedded_nul()) return FileType::not_found;
-  const DWORD attributes = (fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path.text().c_str()));
+  const DWORD attributes =
+      (fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path.text().c_str()));
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const std::error_code code = last_system_error();
     if (code == ErrorCondition::not_found) return FileType::not_found;
@@ -48,7 +50,9 @@ FileType status(const Path& path) {
 bool exists(const Path& path) {
   if (path.has_embedded_nul()) return false;
   // GetFileAttributesW reports a link itself, not its target.
-  if ((fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path.text().c_str())) != INVALID_FILE_ATTRIBUTES) return true;
+  if ((fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path.text().c_str())) !=
+      INVALID_FILE_ATTRIBUTES)
+    return true;
   const std::error_code code = last_system_error();
   if (code == ErrorCondition::not_found) return false;
   throw FileSystemError("exists", code, path);

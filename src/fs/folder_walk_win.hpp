@@ -21,8 +21,10 @@ inline win::UniqueFindHandle open_listing(std::wstring& path, WIN32_FIND_DATAW& 
   const std::size_t length = path.size();
   if (path.empty() || path.back() != L'\\') path += L'\\';
   path += L'*';
-  win::UniqueFindHandle handle((fault::inject("FindFirstFileExW") ? INVALID_HANDLE_VALUE : ::FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                                  nullptr, FIND_FIRST_EX_LARGE_FETCH)));
+  win::UniqueFindHandle handle((fault::inject("FindFirstFileExW")
+                                    ? INVALID_HANDLE_VALUE
+                                    : ::FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                                         nullptr, FIND_FIRST_EX_LARGE_FETCH)));
   error = handle ? 0 : ::GetLastError();
   if (error == ERROR_FILE_NOT_FOUND) error = 0;  // the pattern matched nothing: an empty folder (a drive root)
   path.resize(length);

@@ -16,7 +16,8 @@ void InputFileTraits::close(type handle) noexcept { ::close(static_cast<int>(han
 std::optional<InputFile> InputFile::open(const Path& path) {
   if (path.has_embedded_nul()) return std::nullopt;
   // O_NONBLOCK keeps the open of a pipe from waiting for a writer; it changes nothing for a regular file.
-  const int fd = (fault::inject("open") ? -1 : ::open(utf8_from_wide(path.text()).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  const int fd =
+      (fault::inject("open") ? -1 : ::open(utf8_from_wide(path.text()).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd < 0) return std::nullopt;
   InputFile file(fd);
   struct stat info {};

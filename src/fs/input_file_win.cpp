@@ -18,8 +18,11 @@ void InputFileTraits::close(type handle) noexcept { ::CloseHandle(as_handle(hand
 std::optional<InputFile> InputFile::open(const Path& path) {
   if (path.has_embedded_nul()) return std::nullopt;
   // Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened.
-  const HANDLE handle = (fault::inject("CreateFileW") ? INVALID_HANDLE_VALUE : ::CreateFileW(path.text().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  const HANDLE handle =
+      (fault::inject("CreateFileW")
+           ? INVALID_HANDLE_VALUE
+           : ::CreateFileW(path.text().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   InputFile file(reinterpret_cast<std::intptr_t>(handle));
   // Devices and pipes open as well (a name like "NUL" or "\\.\pipe\x"); only a file on disk is read.
@@ -34,7 +37,8 @@ std::optional<InputFile> InputFile::open(const Path& path) {
 std::optional<std::size_t> InputFile::read(unsigned char* buffer, std::size_t size) noexcept {
   const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD));
   DWORD count = 0;
-  if (!(fault::inject("ReadFile") ? FALSE : ::ReadFile(as_handle(handle_.get()), buffer, wanted, &count, nullptr))) return std::nullopt;
+  if (!(fault::inject("ReadFile") ? FALSE : ::ReadFile(as_handle(handle_.get()), buffer, wanted, &count, nullptr)))
+    return std::nullopt;
   return static_cast<std::size_t>(count);
 }
 

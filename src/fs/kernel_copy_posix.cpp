@@ -36,7 +36,8 @@ int send_content(int in, int out) noexcept {
 int copy_content(int in, int out) noexcept {
   bool copied_any = false;
   for (;;) {
-    const ssize_t copied = (fault::inject("copy_file_range") ? -1 : ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0));
+    const ssize_t copied =
+        (fault::inject("copy_file_range") ? -1 : ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0));
     if (copied > 0) {
       copied_any = true;
       progress::bytes_done(static_cast<std::uint64_t>(copied));
@@ -54,7 +55,9 @@ int copy_content(int in, int out) noexcept {
 int copy_to_new_file(int from_dir, const char* from_name, int to_dir, const char* to_name,
                      int extra_open_flags) noexcept {
   // O_NONBLOCK: a FIFO in a source tree must not hang the setup; it is refused below.
-  posix::UniqueFd in((fault::inject("openat") ? -1 : ::openat(from_dir, from_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | extra_open_flags)));
+  posix::UniqueFd in((fault::inject("openat")
+                          ? -1
+                          : ::openat(from_dir, from_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | extra_open_flags)));
   if (!in) return errno;
   struct stat source {};
   if (::fstat(in.get(), &source) != 0) return errno;
@@ -64,7 +67,8 @@ int copy_to_new_file(int from_dir, const char* from_name, int to_dir, const char
   // The owner may always write the copy: a read-only package (a CD, some archives) must not give read-only
   // files that the setup, or later the editor, writes.
   const mode_t permissions = (source.st_mode & 0777) | S_IWUSR;
-  posix::UniqueFd out((fault::inject("openat") ? -1 : ::openat(to_dir, to_name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions)));
+  posix::UniqueFd out(
+      (fault::inject("openat") ? -1 : ::openat(to_dir, to_name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions)));
   if (!out) return errno;
   int error = copy_content(in.get(), out.get());
   // The umask may have taken bits away at creation.

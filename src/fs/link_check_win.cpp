@@ -27,7 +27,8 @@ std::wstring root_entry(const Path& r) {
 
 void refuse_linked_tree(const Path& root) {
   const Path r = long_path_form(root);
-  const DWORD root_attributes = (fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(root_entry(r).c_str()));
+  const DWORD root_attributes =
+      (fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(root_entry(r).c_str()));
   if (is_refused(root_attributes)) throw Error(link_check::linked_root);
   if ((root_attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     throw FileSystemError(link_check::open_walk, system_error_code(ERROR_DIRECTORY), r);
@@ -38,11 +39,14 @@ void refuse_linked_tree(const Path& root) {
       path,
       [](const std::wstring& entry, const WIN32_FIND_DATAW&) {
         // The entry's own attributes, read afresh rather than taken from the listing.
-        const DWORD attributes = (fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(entry.c_str()));
+        const DWORD attributes =
+            (fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(entry.c_str()));
         if (is_refused(attributes)) throw Error(link_check::linked_entry);
         return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       },
-      [&r](DWORD error) { throw FileSystemError(link_check::open_walk, system_error_code(static_cast<int>(error)), r); },
+      [&r](DWORD error) {
+        throw FileSystemError(link_check::open_walk, system_error_code(static_cast<int>(error)), r);
+      },
       [](DWORD error) { throw FileSystemError(link_check::advance_walk, system_error_code(static_cast<int>(error))); });
 }
 

@@ -28,7 +28,9 @@ bool write_text_file(const Path& path, std::string_view text) {
   const std::string name = utf8_from_wide(path.text());
   // O_NOFOLLOW: a link (even a dangling one) is refused rather than written through; O_NONBLOCK: a FIFO
   // without a reader does not hold the run. Nothing is truncated before the file has proven to be our own.
-  posix::UniqueFd file((fault::inject("open") ? -1 : ::open(name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666)));
+  posix::UniqueFd file((fault::inject("open")
+                            ? -1
+                            : ::open(name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666)));
   if (!file) return false;
   struct stat status {};
   if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1) return false;

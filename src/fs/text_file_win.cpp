@@ -34,12 +34,18 @@ std::string with_crlf(std::string_view text) {
 bool write_text_file(const Path& path, std::string_view text) {
   // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened itself, seen and left alone, never written through.
   // Nothing is truncated before the file has proven to be our own; others may go on reading it meanwhile.
-  win::UniqueFileHandle file((fault::inject("CreateFileW") ? INVALID_HANDLE_VALUE : ::CreateFileW(path.text().c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)));
-  if (!file || !is_plain_file_of_its_own(file.get()) || !(fault::inject("SetEndOfFile") ? FALSE : ::SetEndOfFile(file.get()))) return false;
+  win::UniqueFileHandle file((fault::inject("CreateFileW")
+                                  ? INVALID_HANDLE_VALUE
+                                  : ::CreateFileW(path.text().c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)));
+  if (!file || !is_plain_file_of_its_own(file.get()) ||
+      !(fault::inject("SetEndOfFile") ? FALSE : ::SetEndOfFile(file.get())))
+    return false;
   const std::string bytes = with_crlf(text);
   DWORD written = 0;
-  if (!(fault::inject("WriteFile") ? FALSE : ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) ||
+  if (!(fault::inject("WriteFile")
+            ? FALSE
+            : ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) ||
       written != bytes.size()) {
     return false;
   }

@@ -29,7 +29,8 @@ posix::UniqueFd make_folder(int dir, const char* name, int& error) noexcept {
     error = errno;
     return posix::UniqueFd();
   }
-  posix::UniqueFd folder((fault::inject("openat") ? -1 : ::openat(dir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)));
+  posix::UniqueFd folder(
+      (fault::inject("openat") ? -1 : ::openat(dir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)));
   error = folder ? 0 : errno;
   return folder;
 }

@@ -33,9 +33,11 @@ std::size_t prefix_length(const std::wstring& folder) noexcept {
 // without FILE_SHARE_DELETE nobody can rename, delete or replace it meanwhile, so what was checked on the
 // handle is what gets copied. Attribute access only, so the copy's own reading is not in the way.
 win::UniqueFileHandle hold_entry(const std::wstring& path, bool& is_link, DWORD& error) noexcept {
-  win::UniqueFileHandle held((fault::inject("CreateFileW") ? INVALID_HANDLE_VALUE : ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                       nullptr)));
+  win::UniqueFileHandle held(
+      (fault::inject("CreateFileW")
+           ? INVALID_HANDLE_VALUE
+           : ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)));
   BY_HANDLE_FILE_INFORMATION info{};
   if (!held || !::GetFileInformationByHandle(held.get(), &info)) {
     error = ::GetLastError();
@@ -51,7 +53,9 @@ win::UniqueFileHandle hold_entry(const std::wstring& path, bool& is_link, DWORD&
 void copy_tree(const Path& from, const Path& to) {
   const Path f = long_path_form(from);
   const Path t = long_path_form(to);
-  auto fail = [&f, &t](DWORD error) { throw FileSystemError("copy", system_error_code(static_cast<int>(error)), f, t); };
+  auto fail = [&f, &t](DWORD error) {
+    throw FileSystemError("copy", system_error_code(static_cast<int>(error)), f, t);
+  };
   // Links are refused where the copy meets them: in the folder listing, and again on the held entry.
   auto hold = [&fail](const std::wstring& path, const char* link_message) {
     bool is_link = false;
@@ -62,7 +66,8 @@ void copy_tree(const Path& from, const Path& to) {
     return held;
   };
 
-  const DWORD attributes = (fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(f.text().c_str()));
+  const DWORD attributes =
+      (fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(f.text().c_str()));
   if (attributes == INVALID_FILE_ATTRIBUTES) fail(::GetLastError());
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) throw Error(link_check::linked_root);
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {

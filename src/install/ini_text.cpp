@@ -60,7 +60,9 @@ std::optional<std::wstring_view> section_name(std::wstring_view content) noexcep
 }
 
 // The key of an entry line: the text before "=" (or the whole line), without surrounding blanks.
-std::wstring_view key_name(std::wstring_view content) noexcept { return trimmed(content.substr(0, content.find(L'='))); }
+std::wstring_view key_name(std::wstring_view content) noexcept {
+  return trimmed(content.substr(0, content.find(L'=')));
+}
 
 }  // namespace
 

@@ -40,7 +40,9 @@ bool read_all(int fd, std::string& bytes) {
 bool write_all_at_start(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t written = (fault::inject("pwrite") ? -1 : ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done)));
+    const ssize_t written =
+        (fault::inject("pwrite") ? -1
+                                 : ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done)));
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return false;
     done += static_cast<std::size_t>(written);
@@ -54,7 +56,8 @@ bool write_private_profile_string(std::wstring_view section, std::wstring_view k
                                   const fs::Path& file) {
   if (!is_writable_entry(section, key, value)) return false;
   // Like the Windows writer, a missing file is created.
-  posix::UniqueFd fd((fault::inject("open") ? -1 : ::open(utf8_from_wide(file.text()).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)));
+  posix::UniqueFd fd(
+      (fault::inject("open") ? -1 : ::open(utf8_from_wide(file.text()).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)));
   if (!fd) return false;
   struct stat status {};
   if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;

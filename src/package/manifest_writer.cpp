@@ -53,7 +53,8 @@ std::size_t write_manifest(const fs::Path& folder, ManifestFolder kind, Progress
   std::vector<ListedFile> files = listed_files(folder, kind, problems);
   if (kind == ManifestFolder::payload) {
     for (const wchar_t* name : kPayloadFileNames) {
-      const bool present = std::any_of(files.begin(), files.end(), [name](const ListedFile& f) { return f.path == name; });
+      const bool present =
+          std::any_of(files.begin(), files.end(), [name](const ListedFile& f) { return f.path == name; });
       if (!present) problems.add(utf8_name(name), "Payload file missing");
     }
     if (problems.empty()) problems.check("TavoDrv.dll", [&] { verify::check_patched_payload_dll(folder); });

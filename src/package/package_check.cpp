@@ -63,10 +63,12 @@ void check_package(const fs::Path& root, Progress& progress, ProblemList& proble
   });
 
   ProblemNotingWatcher payload_lines(payload_name, progress, problems);
-  problems.check(label(payload_name, kManifestName), [&] { verify::verify_payload_entries(payload_dir, payload_lines); });
+  problems.check(label(payload_name, kManifestName),
+                 [&] { verify::verify_payload_entries(payload_dir, payload_lines); });
   problems.check(label(payload_name, L"TavoDrv.dll"), [&] { verify::check_patched_payload_dll(payload_dir); });
   ProblemNotingWatcher software_lines(source_name, progress, problems);
-  problems.check(label(source_name, kManifestName), [&] { verify::verify_software_entries(source_dir, software_lines); });
+  problems.check(label(source_name, kManifestName),
+                 [&] { verify::verify_software_entries(source_dir, software_lines); });
 
   if (has_software) {
     problems.check(label(source_name, L"App/Bin/TavoDrv.dll"), [&] { verify::check_driver_dll_version(source_dir); });

@@ -15,7 +15,9 @@ std::optional<pid_t> spawn_child(const std::string& path, const std::vector<std:
   for (std::string& argument : storage) argv.push_back(argument.data());
   argv.push_back(nullptr);
   pid_t child = -1;
-  if ((fault::inject("posix_spawn") ? errno : ::posix_spawn(&child, path.c_str(), actions, nullptr, argv.data(), environ)) != 0) return std::nullopt;
+  if ((fault::inject("posix_spawn") ? errno
+                                    : ::posix_spawn(&child, path.c_str(), actions, nullptr, argv.data(), environ)) != 0)
+    return std::nullopt;
   return child;
 }
 

@@ -20,7 +20,8 @@ std::optional<std::uint32_t> run_elevated(const fs::Path& program) {
   info.lpVerb = L"runas";
   info.lpFile = file.c_str();
   info.nShow = SW_SHOWNORMAL;
-  if (!(fault::inject("ShellExecuteExW") ? FALSE : ::ShellExecuteExW(&info))) return std::nullopt;  // missing installer or elevation declined
+  if (!(fault::inject("ShellExecuteExW") ? FALSE : ::ShellExecuteExW(&info)))
+    return std::nullopt;  // missing installer or elevation declined
 
   const win::UniqueHandle process(info.hProcess);
   if (!process) return std::nullopt;

@@ -20,8 +20,10 @@ std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& ar
   inheritable.lpSecurityDescriptor = nullptr;
   inheritable.bInheritHandle = TRUE;
 
-  win::UniqueFileHandle log_handle((fault::inject("CreateFileW") ? INVALID_HANDLE_VALUE : ::CreateFileW(log.text().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
-                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  win::UniqueFileHandle log_handle((fault::inject("CreateFileW")
+                                        ? INVALID_HANDLE_VALUE
+                                        : ::CreateFileW(log.text().c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                                        &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
   if (!log_handle) throw Error("Cannot create installation log");
   // Not checked: without it the tool starts with an invalid standard input.
   win::UniqueFileHandle null_input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
@@ -42,9 +44,11 @@ std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& ar
   const fs::Path folder = fs::parent(program);
 
   PROCESS_INFORMATION process_info{};
-  const BOOL started = (fault::inject("CreateProcessW") ? FALSE : ::CreateProcessW(program.text().c_str(), command_line.data(), nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW, nullptr, folder.empty() ? nullptr : folder.text().c_str(),
-                                        &startup, &process_info));
+  const BOOL started =
+      (fault::inject("CreateProcessW")
+           ? FALSE
+           : ::CreateProcessW(program.text().c_str(), command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                              nullptr, folder.empty() ? nullptr : folder.text().c_str(), &startup, &process_info));
   std::uint32_t exit_code = 1;
   if (started) {
     const win::UniqueHandle process(process_info.hProcess);

@@ -52,7 +52,8 @@ void verify_line(const fs::Path& folder, const ManifestKind& kind, std::string_v
   if (!has_line_layout(line)) throw Error(kind.invalid_line);
   const std::wstring name = kind.name_as_wide(line.substr(kNameStart));
   if (!kind.name_accepted(name)) throw Error(kind.invalid_name);
-  if (watcher.digest(fs::join(folder, with_file_call_separators(name))) != line.substr(0, kDigestLength)) throw Error(kind.mismatch);
+  if (watcher.digest(fs::join(folder, with_file_call_separators(name))) != line.substr(0, kDigestLength))
+    throw Error(kind.mismatch);
 }
 
 // Verifies every line of folder's manifest in file order; returns how many lines were checked. With the

@@ -63,7 +63,8 @@ class FaultWalk : public ::testing::Test {
                       {"App/Bin/tset.ini", "[Old]\r\n"},    {"Tavo/Liesmich.txt", "TAVO 1.1\n"},
                       {"Presets/Werk/Bass.tvp", "bass"}};
     for (int i = 0; software.size() < 100; ++i) {
-      software["Tavo/Samples/teil-" + std::to_string(i) + ".dat"] = std::string(100 + i, static_cast<char>('a' + i % 26));
+      software["Tavo/Samples/teil-" + std::to_string(i) + ".dat"] =
+          std::string(100 + i, static_cast<char>('a' + i % 26));
     }
     payload = {{"TavoDrv.dll", *patched},
                {"tusbshim.dll", "MZ shim"},
@@ -86,7 +87,8 @@ class FaultWalk : public ::testing::Test {
 
   // The message of a failed installation; empty when it completed.
   std::string install(const fs::Path& target) {
-    return test::message_raised<std::exception>([&] { install::prepare_installation(exe_dir(), source_dir(), target); });
+    return test::message_raised<std::exception>(
+        [&] { install::prepare_installation(exe_dir(), source_dir(), target); });
   }
 
   // A target that is there is complete and right.

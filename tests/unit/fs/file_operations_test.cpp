@@ -36,7 +36,8 @@ TEST(CreateDirectory, ExistingOrUnreachableFolderFails) {
   ASSERT_EQ(existing.paths().size(), 1u);
   EXPECT_EQ(existing.paths()[0], dir / L"there");
 
-  const FileSystemError unreachable = test::raised<FileSystemError>([&] { create_directory(dir / L"missing/child"); }).value();
+  const FileSystemError unreachable =
+      test::raised<FileSystemError>([&] { create_directory(dir / L"missing/child"); }).value();
   EXPECT_EQ(unreachable.operation(), "create_directory");
   EXPECT_FALSE(exists(dir / L"missing"));
 }
@@ -92,7 +93,8 @@ TEST(CopyFile, WithoutOverwriteCreatesAndRefusesAnExistingFile) {
   EXPECT_EQ(read_file(dir / L"to.dll"), "new");
 
   write_file(dir / L"taken.dll", "old");
-  const FileSystemError e = test::raised<FileSystemError>([&] { copy_file(dir / L"from.dll", dir / L"taken.dll", false); }).value();
+  const FileSystemError e =
+      test::raised<FileSystemError>([&] { copy_file(dir / L"from.dll", dir / L"taken.dll", false); }).value();
   EXPECT_EQ(e.operation(), "copy_file");
   ASSERT_EQ(e.paths().size(), 2u);
   EXPECT_EQ(e.paths()[0], dir / L"from.dll");
@@ -114,7 +116,8 @@ TEST(CopyFile, MissingSourceFailsAndLeavesTheDestination) {
   TempDir dir;
   write_file(dir / L"to.ini", "kept");
   for (const bool overwrite : {false, true}) {
-    const FileSystemError e = test::raised<FileSystemError>([&] { copy_file(dir / L"missing.ini", dir / L"to.ini", overwrite); }).value();
+    const FileSystemError e =
+        test::raised<FileSystemError>([&] { copy_file(dir / L"missing.ini", dir / L"to.ini", overwrite); }).value();
     EXPECT_EQ(e.operation(), "copy_file");
     EXPECT_EQ(read_file(dir / L"to.ini"), "kept");
   }

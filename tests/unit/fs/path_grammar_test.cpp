@@ -34,26 +34,28 @@ TEST_P(LexicallyNormal, IsItsOwnNormalFormAndKeepsARelativePathRelative) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LexicallyNormal,
-    ::testing::Values(Case{L"", L"", W}, Case{L"D:\\a\\.\\b\\..\\c", L"D:\\a\\c", W}, Case{L"D:/x//y", L"D:\\x\\y", W},
-                      Case{L"D:\\a\\b\\", L"D:\\a\\b\\", W}, Case{L"a\\..", L".", W}, Case{L"a/./", L"a\\", W},
-                      Case{L"a\\.", L"a\\", W}, Case{L"a\\b\\..", L"a\\", W}, Case{L"..\\", L"..", W},
-                      Case{L"..\\..\\a", L"..\\..\\a", W}, Case{L"D:\\..\\..\\a", L"D:\\a", W},
-                      Case{L"D:a\\..", L"D:", W}, Case{L"D:\\\\\\a", L"D:\\a", W},
-                      Case{L"//server/share/a", L"\\\\server\\share\\a", W},
-                      Case{L"\\\\server\\share\\..\\b", L"\\\\server\\b", W},
-                      Case{L"\\\\?\\D:\\a\\.\\b", L"\\\\?\\D:\\a\\b", W}, Case{L"\\\\.\\D:\\a", L"\\\\.\\D:\\a", W},
-                      Case{L"\\??\\D:\\a", L"\\??\\D:\\a", W}, Case{L"D:\\T\\App/Bin/TavoDrv.dll",
-                                                                    L"D:\\T\\App\\Bin\\TavoDrv.dll", W},
-                      Case{L"C:\\Users\\J\u00fcrgen Wei\u00df\\Documents\\", L"C:\\Users\\J\u00fcrgen Wei\u00df\\Documents\\", W},
-                      // An element that reads as a drive stays an element: relative stays relative, and a
-                      // second normalisation changes nothing.
-                      Case{L"a\\..\\C:\\x", L".\\C:\\x", W}, Case{L".\\C:.", L".\\C:.", W},
-                      Case{L"./c:", L".\\c:", W}, Case{L"a/../C:", L".\\C:", W},
-                      Case{L"D:a\\..\\C:x", L"D:C:x", W}, Case{L"\\a\\..\\C:x", L"\\C:x", W},
-                      Case{L"\\..\\??\\D:\\a", L"\\.\\??\\D:\\a", W}, Case{L"/../?" L"?/", L"\\.\\?" L"?\\", W},
-                      Case{L"a\\..\\C:\\x", L"a\\..\\C:\\x", P},
-                      Case{L"/a/./b/../c", L"/a/c", P}, Case{L"//x///y/", L"/x/y/", P}, Case{L"a/..", L".", P},
-                      Case{L"/../a", L"/a", P}, Case{L"a\\b", L"a\\b", P}));
+    ::testing::Values(
+        Case{L"", L"", W}, Case{L"D:\\a\\.\\b\\..\\c", L"D:\\a\\c", W}, Case{L"D:/x//y", L"D:\\x\\y", W},
+        Case{L"D:\\a\\b\\", L"D:\\a\\b\\", W}, Case{L"a\\..", L".", W}, Case{L"a/./", L"a\\", W},
+        Case{L"a\\.", L"a\\", W}, Case{L"a\\b\\..", L"a\\", W}, Case{L"..\\", L"..", W},
+        Case{L"..\\..\\a", L"..\\..\\a", W}, Case{L"D:\\..\\..\\a", L"D:\\a", W}, Case{L"D:a\\..", L"D:", W},
+        Case{L"D:\\\\\\a", L"D:\\a", W}, Case{L"//server/share/a", L"\\\\server\\share\\a", W},
+        Case{L"\\\\server\\share\\..\\b", L"\\\\server\\b", W}, Case{L"\\\\?\\D:\\a\\.\\b", L"\\\\?\\D:\\a\\b", W},
+        Case{L"\\\\.\\D:\\a", L"\\\\.\\D:\\a", W}, Case{L"\\??\\D:\\a", L"\\??\\D:\\a", W},
+        Case{L"D:\\T\\App/Bin/TavoDrv.dll", L"D:\\T\\App\\Bin\\TavoDrv.dll", W},
+        Case{L"C:\\Users\\J\u00fcrgen Wei\u00df\\Documents\\", L"C:\\Users\\J\u00fcrgen Wei\u00df\\Documents\\", W},
+        // An element that reads as a drive stays an element: relative stays relative, and a
+        // second normalisation changes nothing.
+        Case{L"a\\..\\C:\\x", L".\\C:\\x", W}, Case{L".\\C:.", L".\\C:.", W}, Case{L"./c:", L".\\c:", W},
+        Case{L"a/../C:", L".\\C:", W}, Case{L"D:a\\..\\C:x", L"D:C:x", W}, Case{L"\\a\\..\\C:x", L"\\C:x", W},
+        Case{L"\\..\\??\\D:\\a", L"\\.\\??\\D:\\a", W},
+        Case{L"/../?"
+             L"?/",
+             L"\\.\\?"
+             L"?\\",
+             W},
+        Case{L"a\\..\\C:\\x", L"a\\..\\C:\\x", P}, Case{L"/a/./b/../c", L"/a/c", P}, Case{L"//x///y/", L"/x/y/", P},
+        Case{L"a/..", L".", P}, Case{L"/../a", L"/a", P}, Case{L"a\\b", L"a\\b", P}));
 
 class LongPathText : public ::testing::TestWithParam<Case> {};
 
@@ -93,13 +95,15 @@ INSTANTIATE_TEST_SUITE_P(
                       JoinCase{L"D:\\T\\", L"", L"D:\\T\\", W}, JoinCase{L"D:\\T", L"C:\\x", L"C:\\x", W},
                       JoinCase{L"D:\\T", L"C:x", L"C:x", W}, JoinCase{L"D:\\T", L"\\x", L"D:\\x", W},
                       JoinCase{L"\\\\srv\\share", L"\\x", L"\\\\srv\\x", W}, JoinCase{L"D:\\T", L"D:x", L"D:\\T\\x", W},
-                      JoinCase{L"\\\\srv", L"x", L"\\\\srv\\x", W}, JoinCase{L"/home/u", L"Documents", L"/home/u/Documents", P},
-                      JoinCase{L"/", L"x", L"/x", P}, JoinCase{L"/a", L"/b", L"/b", P},
-                      JoinCase{L"/a", L"C:x", L"/a/C:x", P}));
+                      JoinCase{L"\\\\srv", L"x", L"\\\\srv\\x", W},
+                      JoinCase{L"/home/u", L"Documents", L"/home/u/Documents", P}, JoinCase{L"/", L"x", L"/x", P},
+                      JoinCase{L"/a", L"/b", L"/b", P}, JoinCase{L"/a", L"C:x", L"/a/C:x", P}));
 
 class Parent : public ::testing::TestWithParam<Case> {};
 
-TEST_P(Parent, MatchesTable) { EXPECT_EQ(parent(Path(GetParam().input), GetParam().style).text(), GetParam().expected); }
+TEST_P(Parent, MatchesTable) {
+  EXPECT_EQ(parent(Path(GetParam().input), GetParam().style).text(), GetParam().expected);
+}
 
 INSTANTIATE_TEST_SUITE_P(Table, Parent,
                          ::testing::Values(Case{L"E:\\setup.exe", L"E:\\", W},

@@ -154,7 +154,8 @@ TEST(TreeCopyLinks, LinksMetDuringTheCopyAreRefused) {
       copy_tree(dir / L"src", dir / L"dst");
       ADD_FAILURE() << "a link was copied";
     } catch (const Error& e) {
-      EXPECT_STREQ(e.what(), c.at_root ? "Linked source folders are unsupported" : "Linked source files are unsupported");
+      EXPECT_STREQ(e.what(),
+                   c.at_root ? "Linked source folders are unsupported" : "Linked source files are unsupported");
     }
     EXPECT_FALSE(test::exists(dir / L"dst/Samples/secret.txt"));
     EXPECT_FALSE(test::exists(dir / L"dst/secret.txt"));

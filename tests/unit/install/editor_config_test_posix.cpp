@@ -35,7 +35,9 @@ TEST(EditorConfigPosix, KeepsLinesAndEncodingOfAnyTemplate) {
   TempDir dir;
   write_file(dir / L"lf.ini", "; Vorlage\n[FileBrowser]\nLastPath = alt\n\n[Gr\xf6\xdf" "e]\nx=\xfc\n");
   write_editor_setting(dir / L"lf.ini", L"FileBrowser", L"LastPath", fs::Path(L"/srv/T/Presets"));
-  EXPECT_EQ(read_file(dir / L"lf.ini"), "; Vorlage\n[FileBrowser]\nLastPath=/srv/T/Presets/\n\n[Gr\xf6\xdf" "e]\nx=\xfc\n");
+  EXPECT_EQ(read_file(dir / L"lf.ini"),
+            "; Vorlage\n[FileBrowser]\nLastPath=/srv/T/Presets/\n\n[Gr\xf6\xdf"
+            "e]\nx=\xfc\n");
 
   using namespace std::string_literals;
   write_file(dir / L"utf16.ini", "\xff\xfe[\0S\0]\0\r\0\n\0"s);

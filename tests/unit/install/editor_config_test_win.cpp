@@ -32,7 +32,8 @@ TEST(EditorConfigWindows, FileHeldOpenByAnotherRaisesWithNoSettingWritten) {
   TempDir dir;
   const fs::Path file = dir / L"App/Bin/tset.ini";
   write_file(file, kTemplate);
-  const win::UniqueFileHandle held(::CreateFileW(file.text().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  const win::UniqueFileHandle held(
+      ::CreateFileW(file.text().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held.valid());
   EXPECT_THROW(configure_editor(dir.path(), fs::Path(L"D:\\TAVO-x64")), Error);
   EXPECT_EQ(std::string(kTemplate), [&] {

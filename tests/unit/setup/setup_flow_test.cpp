@@ -194,8 +194,8 @@ TEST_F(SetupFlow, FailureIsReportedInTheResultFileBeforeTheFailureBox) {
   EXPECT_EQ(system.boxes[1].title, L"TAVO x64");
   EXPECT_EQ(system.boxes[1].type, 0x10u);
   EXPECT_EQ(system.boxes[1].text, kFailureText);
-  EXPECT_EQ(system.events, (std::vector<std::string>{"com", "box", "progress", "prepare", "progress end", "result", "box",
-                                                       "uncom"}));
+  EXPECT_EQ(system.events,
+            (std::vector<std::string>{"com", "box", "progress", "prepare", "progress end", "result", "box", "uncom"}));
 }
 
 TEST_F(SetupFlow, FileSystemErrorsAndDeviceCheckFailuresTakeTheFailurePath) {
@@ -311,7 +311,12 @@ TEST_F(SetupFlow, ProgressRunsFromTheConfirmationToTheEndOfTheInstallation) {
     std::vector<std::string> events;
   };
   const std::vector<Case> cases = {
-      {"failure", {}, kIdOk, true, true, {"com", "box", "progress", "prepare", "progress end", "result", "box", "uncom"}},
+      {"failure",
+       {},
+       kIdOk,
+       true,
+       true,
+       {"com", "box", "progress", "prepare", "progress end", "result", "box", "uncom"}},
       {"cancelled", {}, kIdCancel, false, false, {"com", "box", "uncom"}},
       {"prepare only", {L"--prepare-only"}, kIdOk, false, false, {"com", "prepare", "result", "uncom"}},
   };

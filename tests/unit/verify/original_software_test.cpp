@@ -32,9 +32,12 @@ TEST(HasOriginalSoftware, Shapes) {
   const Case cases[] = {
       {"complete", [](const TempDir&) {}, true},
       {"no Tavo folder", [&](const TempDir& d) { remove(d / L"Tavo"); }, false},
-      {"Tavo is a file", [&](const TempDir& d) { remove(d / L"Tavo"), tavo::test::write_file(d / L"Tavo", ""); }, false},
+      {"Tavo is a file", [&](const TempDir& d) { remove(d / L"Tavo"), tavo::test::write_file(d / L"Tavo", ""); },
+       false},
       {"Tavo.exe is a folder",
-       [&](const TempDir& d) { remove(d / L"App/Bin/Tavo.exe"), tavo::test::make_directories(d / L"App/Bin/Tavo.exe"); },
+       [&](const TempDir& d) {
+         remove(d / L"App/Bin/Tavo.exe"), tavo::test::make_directories(d / L"App/Bin/Tavo.exe");
+       },
        false},
       {"TavoDrv.dll is a folder",
        [&](const TempDir& d) {
@@ -44,7 +47,8 @@ TEST(HasOriginalSoftware, Shapes) {
       {"no TavoDrv.dll", [&](const TempDir& d) { remove(d / L"App/Bin/TavoDrv.dll"); }, false},
       {"no App folder", [&](const TempDir& d) { remove(d / L"App"); }, false},
       {"App is a file", [&](const TempDir& d) { remove(d / L"App"), tavo::test::write_file(d / L"App", ""); }, false},
-      {"empty driver and program files count", [&](const TempDir& d) {
+      {"empty driver and program files count",
+       [&](const TempDir& d) {
          tavo::test::write_file(d / L"App/Bin/Tavo.exe", ""), tavo::test::write_file(d / L"App/Bin/TavoDrv.dll", "");
        },
        true},
