@@ -2,7 +2,7 @@
 
 #include "common/code_page.hpp"
 #include "common/system_error.hpp"
-#include "common/win_handles.hpp"
+#include "sys/handles_win.hpp"
 
 namespace tavo {
 namespace {

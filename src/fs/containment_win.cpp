@@ -1,11 +1,11 @@
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/system_error.hpp"
-#include "common/win_handles.hpp"
+#include "sys/handles_win.hpp"
 #include "fs/containment.hpp"
 #include "fs/file_status.hpp"
 #include "fs/filesystem_error.hpp"
@@ -25,11 +25,11 @@ struct Identity {
 
 // The folder's identity, reached through every reparse point on the way; nothing when it cannot be opened.
 std::optional<Identity> identity_of(const std::wstring& long_path, DWORD& error) {
-  win::UniqueFileHandle handle(::CreateFileW(long_path.c_str(), 0,
+  win::UniqueFileHandle handle(sys::CreateFileW(long_path.c_str(), 0,
                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!handle || !::GetFileInformationByHandle(handle.get(), &info)) {
+  if (!handle || !sys::GetFileInformationByHandle(handle.get(), &info)) {
     error = ::GetLastError();
     return std::nullopt;
   }
@@ -71,7 +71,7 @@ bool is_in_tree(const std::wstring& root, const Identity& wanted) {
         continue;
       }
       pending.push_back(folder + (folder.back() == L'\\' ? L"" : L"\\") + data.cFileName);
-    } while (::FindNextFileW(listing.get(), &data));
+    } while (sys::FindNextFileW(listing.get(), &data));
   }
   return false;
 }

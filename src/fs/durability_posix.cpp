@@ -1,8 +1,6 @@
-#include <fcntl.h>
-#include <unistd.h>
+#include "sys/calls_posix.hpp"
 
-#include "common/fault_switch.hpp"
-#include "common/posix_fd.hpp"
+#include "sys/handles_posix.hpp"
 #include "common/system_error.hpp"
 #include "common/utf8.hpp"
 #include "fs/durability.hpp"
@@ -11,14 +9,14 @@
 namespace tavo::fs {
 
 void flush_tree(const Path& folder) {
-  posix::UniqueFd fd(::open(utf8_from_wide(folder.text()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!fd || (fault::inject("syncfs") ? -1 : ::syncfs(fd.get())) != 0)
+  posix::UniqueFd fd(sys::open(utf8_from_wide(folder.text()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd || sys::syncfs(fd.get()) != 0)
     throw FileSystemError("flush", last_system_error(), folder);
 }
 
 void flush_folder_entries(const Path& folder) {
-  posix::UniqueFd fd(::open(utf8_from_wide(folder.text()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd) (void)::fsync(fd.get());  // best effort, as said: the rename has happened
+  posix::UniqueFd fd(sys::open(utf8_from_wide(folder.text()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd) (void)sys::fsync(fd.get());  // best effort, as said: the rename has happened
 }
 
 }  // namespace tavo::fs

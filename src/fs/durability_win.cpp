@@ -1,8 +1,7 @@
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
-#include "common/fault_switch.hpp"
 #include "common/system_error.hpp"
-#include "common/win_handles.hpp"
+#include "sys/handles_win.hpp"
 #include "fs/durability.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/folder_walk_win.hpp"
@@ -20,11 +19,9 @@ void flush_tree(const Path& folder) {
       [&fail](const std::wstring& entry, const WIN32_FIND_DATAW& data) {
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
         const win::UniqueFileHandle file(
-            (fault::inject("CreateFileW")
-                 ? INVALID_HANDLE_VALUE
-                 : ::CreateFileW(entry.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-        if (!file || !(fault::inject("FlushFileBuffers") ? FALSE : ::FlushFileBuffers(file.get())))
+            sys::CreateFileW(entry.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file || !sys::FlushFileBuffers(file.get()))
           fail(::GetLastError());
         return false;
       },

@@ -1,4 +1,3 @@
-#include "common/fault_switch.hpp"
 #include "fs/file_copy_win.hpp"
 
 #include "common/progress.hpp"
@@ -21,13 +20,12 @@ DWORD CALLBACK report_copied(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INT
 DWORD copy_writable_file(const wchar_t* from, const wchar_t* to, bool fail_if_exists) noexcept {
   // CopyFileW with a progress routine: the same copy, the same errors.
   LONGLONG reported = 0;
-  if (!(fault::inject("CopyFileExW") ? FALSE
-                                     : ::CopyFileExW(from, to, report_copied, &reported, nullptr,
-                                                     fail_if_exists ? COPY_FILE_FAIL_IF_EXISTS : 0))) {
+  if (!sys::CopyFileExW(from, to, report_copied, &reported, nullptr,
+                                                     fail_if_exists ? COPY_FILE_FAIL_IF_EXISTS : 0)) {
     return ::GetLastError();
   }
   WIN32_FILE_ATTRIBUTE_DATA copied{};
-  if (!(fault::inject("GetFileAttributesExW") ? FALSE : ::GetFileAttributesExW(to, GetFileExInfoStandard, &copied)))
+  if (!sys::GetFileAttributesExW(to, GetFileExInfoStandard, &copied))
     return ::GetLastError();
   // Where the copy calls no progress routine (Wine), the whole file is reported now.
   const LONGLONG size = static_cast<LONGLONG>((ULONGLONG{copied.nFileSizeHigh} << 32) | copied.nFileSizeLow);
@@ -35,9 +33,7 @@ DWORD copy_writable_file(const wchar_t* from, const wchar_t* to, bool fail_if_ex
   const DWORD attributes = copied.dwFileAttributes;
   if ((attributes & FILE_ATTRIBUTE_READONLY) == 0) return 0;
   const DWORD writable = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
-  if (!(fault::inject("SetFileAttributesW")
-            ? FALSE
-            : ::SetFileAttributesW(to, writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL)))
+  if (!sys::SetFileAttributesW(to, writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL))
     return ::GetLastError();
   return 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The file copy shared by copy_file and copy_tree on Windows.
 
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
 namespace tavo::fs::win_copy {
 

@@ -1,13 +1,10 @@
-#include <fcntl.h>
+#include "sys/calls_posix.hpp"
 #include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <string>
 
-#include "common/fault_switch.hpp"
 #include "common/system_error.hpp"
 #include "common/utf8.hpp"
 #include "fs/file_operations.hpp"
@@ -24,7 +21,7 @@ Path replacement_name(const Path& to) {
   static std::atomic<unsigned> counter{0};
   Path folder = parent(to);
   if (folder.empty()) folder = Path(L".");
-  return join(folder, L".tavo-copy-" + std::to_wstring(::getpid()) + L"-" + std::to_wstring(counter++));
+  return join(folder, L".tavo-copy-" + std::to_wstring(sys::getpid()) + L"-" + std::to_wstring(counter++));
 }
 
 }  // namespace
@@ -32,13 +29,13 @@ Path replacement_name(const Path& to) {
 namespace detail {
 
 std::error_code make_directory(const Path& path) {
-  return (fault::inject("mkdir") ? -1 : ::mkdir(native(path).c_str(), 0777)) == 0 ? std::error_code()
+  return sys::mkdir(native(path).c_str(), 0777) == 0 ? std::error_code()
                                                                                   : last_system_error();
 }
 
 bool is_directory(const Path& path) {
   struct stat status {};
-  return ::stat(native(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+  return sys::stat(native(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 std::error_code not_found_code() noexcept { return system_error_code(ENOENT); }
@@ -57,18 +54,16 @@ void copy_file(const Path& from, const Path& to, bool overwrite) {
   // of a file onto itself cannot truncate it first.
   const std::string temporary = native(replacement_name(to));
   int error = posix_copy::copy_to_new_file(AT_FDCWD, from_name.c_str(), AT_FDCWD, temporary.c_str());
-  if (error == 0 && (fault::inject("rename") ? -1 : ::rename(temporary.c_str(), native(to).c_str())) != 0) {
+  if (error == 0 && sys::rename(temporary.c_str(), native(to).c_str()) != 0) {
     error = errno;
-    ::unlink(temporary.c_str());
+    sys::unlink(temporary.c_str());
   }
   if (error != 0) throw FileSystemError("copy_file", system_error_code(error), from, to);
 }
 
 std::error_code rename_without_replace(const Path& from, const Path& to) {
   // RENAME_NOREPLACE: even an empty folder at `to` makes the rename fail with EEXIST.
-  if ((fault::inject("renameat2")
-           ? -1
-           : ::renameat2(AT_FDCWD, native(from).c_str(), AT_FDCWD, native(to).c_str(), RENAME_NOREPLACE)) == 0)
+  if (sys::renameat2(AT_FDCWD, native(from).c_str(), AT_FDCWD, native(to).c_str(), RENAME_NOREPLACE) == 0)
     return {};
   return last_system_error();
 }

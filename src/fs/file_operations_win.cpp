@@ -1,6 +1,5 @@
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
-#include "common/fault_switch.hpp"
 #include "common/system_error.hpp"
 #include "fs/file_copy_win.hpp"
 #include "fs/file_operations.hpp"
@@ -11,13 +10,13 @@ namespace tavo::fs {
 namespace detail {
 
 std::error_code make_directory(const Path& path) {
-  return (fault::inject("CreateDirectoryW") ? FALSE : ::CreateDirectoryW(path.text().c_str(), nullptr))
+  return sys::CreateDirectoryW(path.text().c_str(), nullptr)
              ? std::error_code()
              : last_system_error();
 }
 
 bool is_directory(const Path& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.text().c_str());
+  const DWORD attributes = sys::GetFileAttributesW(path.text().c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -35,9 +34,7 @@ std::error_code rename_without_replace(const Path& from, const Path& to) {
   // No MOVEFILE_REPLACE_EXISTING: a file that appeared at the target name is someone else's and must stay.
   // Anything at `to` then fails the rename with ERROR_ALREADY_EXISTS. MOVEFILE_WRITE_THROUGH: the rename is
   // on disk when it returns.
-  if ((fault::inject("MoveFileExW")
-           ? FALSE
-           : ::MoveFileExW(from.text().c_str(), to.text().c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)))
+  if (sys::MoveFileExW(from.text().c_str(), to.text().c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
     return {};
   return last_system_error();
 }

@@ -1,9 +1,8 @@
-#include <sys/stat.h>
+#include "sys/calls_posix.hpp"
 
 #include <cerrno>
 #include <string>
 
-#include "common/fault_switch.hpp"
 #include "common/system_error.hpp"
 #include "common/utf8.hpp"
 #include "fs/file_status.hpp"
@@ -14,7 +13,7 @@ namespace tavo::fs {
 FileType status(const Path& path) {
   if (path.has_embedded_nul()) return FileType::not_found;
   struct stat info {};
-  if ((fault::inject("stat") ? -1 : ::stat(utf8_from_wide(path.text()).c_str(), &info)) != 0) {
+  if (sys::stat(utf8_from_wide(path.text()).c_str(), &info) != 0) {
     const std::error_code code = last_system_error();
     if (code == ErrorCondition::not_found) return FileType::not_found;
     throw FileSystemError("status", code, path);
@@ -27,7 +26,7 @@ FileType status(const Path& path) {
 bool exists(const Path& path) {
   if (path.has_embedded_nul()) return false;
   struct stat info {};
-  if ((fault::inject("lstat") ? -1 : ::lstat(utf8_from_wide(path.text()).c_str(), &info)) == 0) return true;
+  if (sys::lstat(utf8_from_wide(path.text()).c_str(), &info) == 0) return true;
   const std::error_code code = last_system_error();
   if (code == ErrorCondition::not_found) return false;
   throw FileSystemError("exists", code, path);

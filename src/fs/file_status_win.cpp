@@ -1,10 +1,9 @@
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
 #include <string>
 
-#include "common/fault_switch.hpp"
 #include "common/system_error.hpp"
-#include "common/win_handles.hpp"
+#include "sys/handles_win.hpp"
 #include "fs/file_status.hpp"
 #include "fs/filesystem_error.hpp"
 
@@ -19,7 +18,7 @@ FileType type_from_attributes(DWORD attributes) {
 
 // A reparse point (symbolic link, junction) is opened, which resolves it, and its target's attributes read.
 FileType status_through_link(const Path& path) {
-  win::UniqueFileHandle handle(::CreateFileW(path.text().c_str(), 0,
+  win::UniqueFileHandle handle(sys::CreateFileW(path.text().c_str(), 0,
                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) {
@@ -28,7 +27,7 @@ FileType status_through_link(const Path& path) {
     throw FileSystemError("status", code, path);
   }
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(handle.get(), &info)) throw FileSystemError("status", last_system_error(), path);
+  if (!sys::GetFileInformationByHandle(handle.get(), &info)) throw FileSystemError("status", last_system_error(), path);
   return type_from_attributes(info.dwFileAttributes);
 }
 
@@ -37,7 +36,7 @@ FileType status_through_link(const Path& path) {
 FileType status(const Path& path) {
   if (path.has_embedded_nul()) return FileType::not_found;
   const DWORD attributes =
-      (fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path.text().c_str()));
+      sys::GetFileAttributesW(path.text().c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const std::error_code code = last_system_error();
     if (code == ErrorCondition::not_found) return FileType::not_found;
@@ -50,7 +49,7 @@ FileType status(const Path& path) {
 bool exists(const Path& path) {
   if (path.has_embedded_nul()) return false;
   // GetFileAttributesW reports a link itself, not its target.
-  if ((fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path.text().c_str())) !=
+  if (sys::GetFileAttributesW(path.text().c_str()) !=
       INVALID_FILE_ATTRIBUTES)
     return true;
   const std::error_code code = last_system_error();

@@ -2,15 +2,12 @@
 // The depth-first folder walk shared by the link check and the tree copy on POSIX. Folders are opened relative
 // to their parent's descriptor, so no path is formed per entry and depth is not limited by PATH_MAX.
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include "sys/calls_posix.hpp"
 
 #include <cerrno>
 #include <vector>
 
-#include "common/fault_switch.hpp"
-#include "common/posix_fd.hpp"
+#include "sys/handles_posix.hpp"
 
 namespace tavo::fs::posix_walk {
 
@@ -21,19 +18,19 @@ inline bool is_dot_or_dot_dot(const char* name) noexcept {
 // Opens the folder `name` relative to `dir` (or AT_FDCWD) for listing; errno tells why when it fails. With
 // O_NOFOLLOW in extra_flags, a link there fails with ELOOP (Linux reports ENOTDIR for O_DIRECTORY on a link).
 inline posix::UniqueDir open_folder(int dir, const char* name, int extra_flags) noexcept {
-  const int fd = (fault::inject("openat") ? -1 : ::openat(dir, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | extra_flags));
+  const int fd = sys::openat(dir, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | extra_flags);
   if (fd < 0) {
     struct stat status {};
     if (errno == ENOTDIR && (extra_flags & O_NOFOLLOW) != 0 &&
-        ::fstatat(dir, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(status.st_mode)) {
+        sys::fstatat(dir, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(status.st_mode)) {
       errno = ELOOP;
     }
     return posix::UniqueDir();
   }
-  DIR* listing = ::fdopendir(fd);
+  DIR* listing = sys::fdopendir(fd);
   if (listing == nullptr) {
     const int error = errno;
-    ::close(fd);
+    sys::close(fd);
     errno = error;
   }
   return posix::UniqueDir(listing);
@@ -50,7 +47,7 @@ void walk(posix::UniqueDir root, Visitor& visitor, int open_flags) {
   while (!levels.empty()) {
     DIR* listing = levels.back().get();
     errno = 0;
-    const dirent* entry = (fault::inject("readdir") ? nullptr : ::readdir(listing));
+    const dirent* entry = sys::readdir(listing);
     if (entry == nullptr) {
       if (errno != 0) visitor.fail(errno);
       levels.pop_back();

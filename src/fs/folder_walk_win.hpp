@@ -1,13 +1,12 @@
 #pragma once
 // The depth-first folder walk shared by the link check and the tree copy on Windows.
 
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
 #include <string>
 #include <vector>
 
-#include "common/fault_switch.hpp"
-#include "common/win_handles.hpp"
+#include "sys/handles_win.hpp"
 
 namespace tavo::fs::win_walk {
 
@@ -21,10 +20,8 @@ inline win::UniqueFindHandle open_listing(std::wstring& path, WIN32_FIND_DATAW& 
   const std::size_t length = path.size();
   if (path.empty() || path.back() != L'\\') path += L'\\';
   path += L'*';
-  win::UniqueFindHandle handle((fault::inject("FindFirstFileExW")
-                                    ? INVALID_HANDLE_VALUE
-                                    : ::FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                                         nullptr, FIND_FIRST_EX_LARGE_FETCH)));
+  win::UniqueFindHandle handle(sys::FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                                         nullptr, FIND_FIRST_EX_LARGE_FETCH));
   error = handle ? 0 : ::GetLastError();
   if (error == ERROR_FILE_NOT_FOUND) error = 0;  // the pattern matched nothing: an empty folder (a drive root)
   path.resize(length);
@@ -56,7 +53,7 @@ void walk(std::wstring& path, Visit&& visit, Hold&& hold, FailRoot&& fail_root, 
 
   while (!levels.empty()) {
     Level& level = levels.back();
-    if (!level.holds_entry && !(fault::inject("FindNextFileW") ? FALSE : ::FindNextFileW(level.listing.get(), &data))) {
+    if (!level.holds_entry && !sys::FindNextFileW(level.listing.get(), &data)) {
       error = ::GetLastError();
       if (error != ERROR_NO_MORE_FILES) fail_below(error);
       levels.pop_back();

@@ -1,34 +1,31 @@
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "sys/calls_posix.hpp"
 
 #include <cerrno>
 #include <string>
 
-#include "common/fault_switch.hpp"
 #include "common/utf8.hpp"
 #include "fs/input_file.hpp"
 
 namespace tavo::fs {
 
-void InputFileTraits::close(type handle) noexcept { ::close(static_cast<int>(handle)); }
+void InputFileTraits::close(type handle) noexcept { sys::close(static_cast<int>(handle)); }
 
 std::optional<InputFile> InputFile::open(const Path& path) {
   if (path.has_embedded_nul()) return std::nullopt;
   // O_NONBLOCK keeps the open of a pipe from waiting for a writer; it changes nothing for a regular file.
   const int fd =
-      (fault::inject("open") ? -1 : ::open(utf8_from_wide(path.text()).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+      sys::open(utf8_from_wide(path.text()).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
   InputFile file(fd);
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // a hint only: a refusal changes nothing
+  if (sys::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  (void)sys::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // a hint only: a refusal changes nothing
   return file;
 }
 
 std::optional<std::size_t> InputFile::read(unsigned char* buffer, std::size_t size) noexcept {
   for (;;) {
-    const ssize_t count = (fault::inject("read") ? -1 : ::read(static_cast<int>(handle_.get()), buffer, size));
+    const ssize_t count = sys::read(static_cast<int>(handle_.get()), buffer, size);
     if (count >= 0) return static_cast<std::size_t>(count);
     if (errno != EINTR) return std::nullopt;
   }

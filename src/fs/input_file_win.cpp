@@ -1,9 +1,8 @@
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
 #include <algorithm>
 #include <string>
 
-#include "common/fault_switch.hpp"
 #include "fs/input_file.hpp"
 
 namespace tavo::fs {
@@ -13,22 +12,20 @@ HANDLE as_handle(std::intptr_t value) noexcept { return reinterpret_cast<HANDLE>
 
 }  // namespace
 
-void InputFileTraits::close(type handle) noexcept { ::CloseHandle(as_handle(handle)); }
+void InputFileTraits::close(type handle) noexcept { sys::CloseHandle(as_handle(handle)); }
 
 std::optional<InputFile> InputFile::open(const Path& path) {
   if (path.has_embedded_nul()) return std::nullopt;
   // Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened.
   const HANDLE handle =
-      (fault::inject("CreateFileW")
-           ? INVALID_HANDLE_VALUE
-           : ::CreateFileW(path.text().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+      sys::CreateFileW(path.text().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   InputFile file(reinterpret_cast<std::intptr_t>(handle));
   // Devices and pipes open as well (a name like "NUL" or "\\.\pipe\x"); only a file on disk is read.
-  if (::GetFileType(handle) != FILE_TYPE_DISK) return std::nullopt;
+  if (sys::GetFileType(handle) != FILE_TYPE_DISK) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(handle, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+  if (!sys::GetFileInformationByHandle(handle, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return std::nullopt;
   }
   return file;
@@ -37,7 +34,7 @@ std::optional<InputFile> InputFile::open(const Path& path) {
 std::optional<std::size_t> InputFile::read(unsigned char* buffer, std::size_t size) noexcept {
   const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD));
   DWORD count = 0;
-  if (!(fault::inject("ReadFile") ? FALSE : ::ReadFile(as_handle(handle_.get()), buffer, wanted, &count, nullptr)))
+  if (!sys::ReadFile(as_handle(handle_.get()), buffer, wanted, &count, nullptr))
     return std::nullopt;
   return static_cast<std::size_t>(count);
 }

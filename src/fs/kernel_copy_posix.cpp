@@ -1,14 +1,10 @@
-#include "common/fault_switch.hpp"
 #include "fs/kernel_copy_posix.hpp"
 
-#include <fcntl.h>
-#include <sys/sendfile.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "sys/calls_posix.hpp"
 
 #include <cerrno>
 
-#include "common/posix_fd.hpp"
+#include "sys/handles_posix.hpp"
 #include "common/progress.hpp"
 
 namespace tavo::fs::posix_copy {
@@ -23,7 +19,7 @@ bool copy_file_range_unusable(int error) noexcept {
 
 int send_content(int in, int out) noexcept {
   for (;;) {
-    const ssize_t sent = (fault::inject("sendfile") ? -1 : ::sendfile(out, in, nullptr, kChunk));
+    const ssize_t sent = sys::sendfile(out, in, nullptr, kChunk);
     if (sent > 0) {
       progress::bytes_done(static_cast<std::uint64_t>(sent));
       continue;
@@ -37,7 +33,7 @@ int copy_content(int in, int out) noexcept {
   bool copied_any = false;
   for (;;) {
     const ssize_t copied =
-        (fault::inject("copy_file_range") ? -1 : ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0));
+        sys::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
     if (copied > 0) {
       copied_any = true;
       progress::bytes_done(static_cast<std::uint64_t>(copied));
@@ -55,12 +51,10 @@ int copy_content(int in, int out) noexcept {
 int copy_to_new_file(int from_dir, const char* from_name, int to_dir, const char* to_name,
                      int extra_open_flags) noexcept {
   // O_NONBLOCK: a FIFO in a source tree must not hang the setup; it is refused below.
-  posix::UniqueFd in((fault::inject("openat")
-                          ? -1
-                          : ::openat(from_dir, from_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | extra_open_flags)));
+  posix::UniqueFd in(sys::openat(from_dir, from_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | extra_open_flags));
   if (!in) return errno;
   struct stat source {};
-  if (::fstat(in.get(), &source) != 0) return errno;
+  if (sys::fstat(in.get(), &source) != 0) return errno;
   if (S_ISDIR(source.st_mode)) return EISDIR;
   if (!S_ISREG(source.st_mode)) return EOPNOTSUPP;
 
@@ -68,15 +62,15 @@ int copy_to_new_file(int from_dir, const char* from_name, int to_dir, const char
   // files that the setup, or later the editor, writes.
   const mode_t permissions = (source.st_mode & 0777) | S_IWUSR;
   posix::UniqueFd out(
-      (fault::inject("openat") ? -1 : ::openat(to_dir, to_name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions)));
+      sys::openat(to_dir, to_name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions));
   if (!out) return errno;
   int error = copy_content(in.get(), out.get());
   // The umask may have taken bits away at creation.
-  if (error == 0 && (fault::inject("fchmod") ? -1 : ::fchmod(out.get(), permissions)) != 0) error = errno;
-  if (error == 0 && (fault::inject("close") ? -1 : ::close(out.release())) != 0) error = errno;
+  if (error == 0 && sys::fchmod(out.get(), permissions) != 0) error = errno;
+  if (error == 0 && sys::close(out.release()) != 0) error = errno;
   if (error != 0) {
     out.reset();
-    ::unlinkat(to_dir, to_name, 0);
+    sys::unlinkat(to_dir, to_name, 0);
   }
   return error;
 }

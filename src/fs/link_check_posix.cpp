@@ -1,8 +1,7 @@
-#include <sys/stat.h>
+#include "sys/calls_posix.hpp"
 
 #include <cerrno>
 
-#include "common/fault_switch.hpp"
 #include "common/system_error.hpp"
 #include "common/error.hpp"
 #include "common/utf8.hpp"
@@ -18,7 +17,7 @@ namespace {
 struct LinkRefusingVisitor {
   bool visit(int dir, const dirent& entry) const {
     struct stat status {};
-    if ((fault::inject("fstatat") ? -1 : ::fstatat(dir, entry.d_name, &status, AT_SYMLINK_NOFOLLOW)) != 0 ||
+    if (sys::fstatat(dir, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 ||
         S_ISLNK(status.st_mode)) {
       throw Error(link_check::linked_entry);
     }
@@ -39,7 +38,7 @@ void refuse_linked_tree(const Path& root) {
   // Without trailing separators: lstat and O_NOFOLLOW would follow a link named "link/".
   const std::string name = utf8_from_wide(without_trailing_separators(r).text());
   struct stat status {};
-  if ((fault::inject("lstat") ? -1 : ::lstat(name.c_str(), &status)) != 0 || S_ISLNK(status.st_mode))
+  if (sys::lstat(name.c_str(), &status) != 0 || S_ISLNK(status.st_mode))
     throw Error(link_check::linked_root);
 
   posix::UniqueDir listing = posix_walk::open_folder(AT_FDCWD, name.c_str(), O_NOFOLLOW);

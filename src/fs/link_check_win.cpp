@@ -1,6 +1,5 @@
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
-#include "common/fault_switch.hpp"
 #include "common/system_error.hpp"
 #include "common/error.hpp"
 #include "fs/filesystem_error.hpp"
@@ -28,7 +27,7 @@ std::wstring root_entry(const Path& r) {
 void refuse_linked_tree(const Path& root) {
   const Path r = long_path_form(root);
   const DWORD root_attributes =
-      (fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(root_entry(r).c_str()));
+      sys::GetFileAttributesW(root_entry(r).c_str());
   if (is_refused(root_attributes)) throw Error(link_check::linked_root);
   if ((root_attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     throw FileSystemError(link_check::open_walk, system_error_code(ERROR_DIRECTORY), r);
@@ -40,7 +39,7 @@ void refuse_linked_tree(const Path& root) {
       [](const std::wstring& entry, const WIN32_FIND_DATAW&) {
         // The entry's own attributes, read afresh rather than taken from the listing.
         const DWORD attributes =
-            (fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(entry.c_str()));
+            sys::GetFileAttributesW(entry.c_str());
         if (is_refused(attributes)) throw Error(link_check::linked_entry);
         return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       },

@@ -1,4 +1,4 @@
-#include <unistd.h>
+#include "sys/calls_posix.hpp"
 
 #include <cerrno>
 #include <vector>
@@ -14,7 +14,7 @@ namespace tavo::fs {
 Path executable_directory() {
   constexpr std::size_t kSize = 32768;
   std::vector<char> buffer(kSize, '\0');
-  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), kSize);
+  const ssize_t length = sys::readlink("/proc/self/exe", buffer.data(), kSize);
   if (length <= 0 || static_cast<std::size_t>(length) >= kSize) throw Error("Executable path unavailable");
   return parent(Path(wide_from_utf8(std::string_view(buffer.data(), static_cast<std::size_t>(length)))));
 }
@@ -22,7 +22,7 @@ Path executable_directory() {
 Path absolute(const Path& path) {
   if (path.empty() || is_absolute(path.text())) return path;
   std::vector<char> buffer(4096);
-  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+  while (sys::getcwd(buffer.data(), buffer.size()) == nullptr) {
     if (errno != ERANGE) throw FileSystemError("absolute", last_system_error(), path);
     buffer.resize(buffer.size() * 2);
   }

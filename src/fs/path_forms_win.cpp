@@ -1,4 +1,4 @@
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
 #include <vector>
 
@@ -12,7 +12,7 @@ namespace tavo::fs {
 Path executable_directory() {
   constexpr DWORD kSize = 32768;
   std::vector<wchar_t> buffer(kSize, L'\0');
-  const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), kSize);
+  const DWORD length = sys::GetModuleFileNameW(nullptr, buffer.data(), kSize);
   if (length == 0 || length >= kSize) throw Error("Executable path unavailable");
   return parent(Path(std::wstring(buffer.data(), length)));
 }
@@ -21,7 +21,7 @@ Path absolute(const Path& path) {
   if (path.empty()) return path;
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    const DWORD length = ::GetFullPathNameW(path.text().c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
+    const DWORD length = sys::GetFullPathNameW(path.text().c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
                                             nullptr);
     if (length == 0) throw FileSystemError("absolute", last_system_error(), path);
     if (length < buffer.size()) return Path(std::wstring(buffer.data(), length));

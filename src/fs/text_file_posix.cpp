@@ -1,11 +1,8 @@
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "sys/calls_posix.hpp"
 
 #include <cerrno>
 
-#include "common/fault_switch.hpp"
-#include "common/posix_fd.hpp"
+#include "sys/handles_posix.hpp"
 #include "common/utf8.hpp"
 #include "fs/text_file.hpp"
 
@@ -14,7 +11,7 @@ namespace {
 
 bool write_all(int fd, std::string_view text) noexcept {
   while (!text.empty()) {
-    const ssize_t written = (fault::inject("write") ? -1 : ::write(fd, text.data(), text.size()));
+    const ssize_t written = sys::write(fd, text.data(), text.size());
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return false;
     text.remove_prefix(static_cast<std::size_t>(written));
@@ -28,15 +25,13 @@ bool write_text_file(const Path& path, std::string_view text) {
   const std::string name = utf8_from_wide(path.text());
   // O_NOFOLLOW: a link (even a dangling one) is refused rather than written through; O_NONBLOCK: a FIFO
   // without a reader does not hold the run. Nothing is truncated before the file has proven to be our own.
-  posix::UniqueFd file((fault::inject("open")
-                            ? -1
-                            : ::open(name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666)));
+  posix::UniqueFd file(sys::open(name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
   if (!file) return false;
   struct stat status {};
-  if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1) return false;
-  if ((fault::inject("ftruncate") ? -1 : ::ftruncate(file.get(), 0)) != 0 || !write_all(file.get(), text)) return false;
+  if (sys::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1) return false;
+  if (sys::ftruncate(file.get(), 0) != 0 || !write_all(file.get(), text)) return false;
   // A write that only fails when the data reaches the disk must not pass for success.
-  return (fault::inject("close") ? -1 : ::close(file.release())) == 0;
+  return sys::close(file.release()) == 0;
 }
 
 }  // namespace tavo::fs

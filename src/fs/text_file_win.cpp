@@ -1,7 +1,6 @@
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
-#include "common/fault_switch.hpp"
-#include "common/win_handles.hpp"
+#include "sys/handles_win.hpp"
 #include "fs/text_file.hpp"
 
 namespace tavo::fs {
@@ -11,9 +10,9 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 // A file on disk that is neither a folder nor a reparse point, with this one name.
 bool is_plain_file_of_its_own(HANDLE file) noexcept {
-  if (::GetFileType(file) != FILE_TYPE_DISK) return false;
+  if (sys::GetFileType(file) != FILE_TYPE_DISK) return false;
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(file, &info)) return false;
+  if (!sys::GetFileInformationByHandle(file, &info)) return false;
   const DWORD refused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
   return (info.dwFileAttributes & refused) == 0 && info.nNumberOfLinks == 1;
 }
@@ -34,22 +33,18 @@ std::string with_crlf(std::string_view text) {
 bool write_text_file(const Path& path, std::string_view text) {
   // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened itself, seen and left alone, never written through.
   // Nothing is truncated before the file has proven to be our own; others may go on reading it meanwhile.
-  win::UniqueFileHandle file((fault::inject("CreateFileW")
-                                  ? INVALID_HANDLE_VALUE
-                                  : ::CreateFileW(path.text().c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
-                                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)));
+  win::UniqueFileHandle file(sys::CreateFileW(path.text().c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file || !is_plain_file_of_its_own(file.get()) ||
-      !(fault::inject("SetEndOfFile") ? FALSE : ::SetEndOfFile(file.get())))
+      !sys::SetEndOfFile(file.get()))
     return false;
   const std::string bytes = with_crlf(text);
   DWORD written = 0;
-  if (!(fault::inject("WriteFile")
-            ? FALSE
-            : ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) ||
+  if (!sys::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
       written != bytes.size()) {
     return false;
   }
-  return ::CloseHandle(file.release()) != 0;
+  return sys::CloseHandle(file.release()) != 0;
 }
 
 }  // namespace tavo::fs

@@ -1,10 +1,8 @@
-#include <sys/stat.h>
-#include <unistd.h>
+#include "sys/calls_posix.hpp"
 
 #include <cerrno>
 #include <vector>
 
-#include "common/fault_switch.hpp"
 #include "common/system_error.hpp"
 #include "common/error.hpp"
 #include "common/utf8.hpp"
@@ -25,12 +23,12 @@ constexpr int kNoFollow = O_NOFOLLOW;
 
 // Creates the folder `name` in `dir` (an existing folder is accepted) and opens it; a link there is refused.
 posix::UniqueFd make_folder(int dir, const char* name, int& error) noexcept {
-  if ((fault::inject("mkdirat") ? -1 : ::mkdirat(dir, name, 0777)) != 0 && errno != EEXIST) {
+  if (sys::mkdirat(dir, name, 0777) != 0 && errno != EEXIST) {
     error = errno;
     return posix::UniqueFd();
   }
   posix::UniqueFd folder(
-      (fault::inject("openat") ? -1 : ::openat(dir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)));
+      sys::openat(dir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   error = folder ? 0 : errno;
   return folder;
 }
@@ -48,7 +46,7 @@ mode_t own_type(int dir, const dirent& entry, int& error) noexcept {
       break;
   }
   struct stat status {};
-  if (::fstatat(dir, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+  if (sys::fstatat(dir, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
     error = errno;
     return 0;
   }
@@ -107,7 +105,7 @@ void copy_tree(const Path& from, const Path& to) {
   };
 
   struct stat status {};
-  if ((fault::inject("lstat") ? -1 : ::lstat(source.c_str(), &status)) != 0) fail(errno);
+  if (sys::lstat(source.c_str(), &status) != 0) fail(errno);
   if (S_ISLNK(status.st_mode)) fail(ELOOP);
   if (!S_ISDIR(status.st_mode)) {
     if (const int error =

@@ -1,9 +1,8 @@
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
-#include "common/fault_switch.hpp"
 #include "common/system_error.hpp"
 #include "common/error.hpp"
-#include "common/win_handles.hpp"
+#include "sys/handles_win.hpp"
 #include "fs/file_copy_win.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/folder_walk_win.hpp"
@@ -16,10 +15,10 @@ namespace {
 
 // Creates one destination folder; an existing folder is accepted. 0 or the system's error code.
 DWORD make_folder(const std::wstring& path) noexcept {
-  if ((fault::inject("CreateDirectoryW") ? FALSE : ::CreateDirectoryW(path.c_str(), nullptr))) return 0;
+  if (sys::CreateDirectoryW(path.c_str(), nullptr)) return 0;
   const DWORD error = ::GetLastError();
   if (error == ERROR_ALREADY_EXISTS) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    const DWORD attributes = sys::GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 0;
   }
   return error;
@@ -34,12 +33,10 @@ std::size_t prefix_length(const std::wstring& folder) noexcept {
 // handle is what gets copied. Attribute access only, so the copy's own reading is not in the way.
 win::UniqueFileHandle hold_entry(const std::wstring& path, bool& is_link, DWORD& error) noexcept {
   win::UniqueFileHandle held(
-      (fault::inject("CreateFileW")
-           ? INVALID_HANDLE_VALUE
-           : ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)));
+      sys::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!held || !::GetFileInformationByHandle(held.get(), &info)) {
+  if (!held || !sys::GetFileInformationByHandle(held.get(), &info)) {
     error = ::GetLastError();
     return win::UniqueFileHandle();
   }
@@ -67,7 +64,7 @@ void copy_tree(const Path& from, const Path& to) {
   };
 
   const DWORD attributes =
-      (fault::inject("GetFileAttributesW") ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(f.text().c_str()));
+      sys::GetFileAttributesW(f.text().c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) fail(::GetLastError());
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) throw Error(link_check::linked_root);
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {

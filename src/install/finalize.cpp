@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "common/system_error.hpp"
-#include "common/this_process.hpp"
+#include "sys/this_process.hpp"
 #include "fs/file_operations.hpp"
 #include "fs/file_status.hpp"
 #include "fs/filesystem_error.hpp"

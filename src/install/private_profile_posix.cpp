@@ -1,12 +1,9 @@
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "sys/calls_posix.hpp"
 
 #include <cerrno>
 #include <string>
 
-#include "common/fault_switch.hpp"
-#include "common/posix_fd.hpp"
+#include "sys/handles_posix.hpp"
 #include "common/utf8.hpp"
 #include "install/ini_encoding.hpp"
 #include "install/ini_text.hpp"
@@ -26,7 +23,7 @@ bool is_writable_entry(std::wstring_view section, std::wstring_view key, std::ws
 bool read_all(int fd, std::string& bytes) {
   char buffer[16384];
   for (;;) {
-    const ssize_t got = (fault::inject("read") ? -1 : ::read(fd, buffer, sizeof buffer));
+    const ssize_t got = sys::read(fd, buffer, sizeof buffer);
     if (got > 0) {
       bytes.append(buffer, static_cast<std::size_t>(got));
     } else if (got == 0) {
@@ -41,13 +38,12 @@ bool write_all_at_start(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t written =
-        (fault::inject("pwrite") ? -1
-                                 : ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done)));
+        sys::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return false;
     done += static_cast<std::size_t>(written);
   }
-  return (fault::inject("ftruncate") ? -1 : ::ftruncate(fd, static_cast<off_t>(bytes.size()))) == 0;
+  return sys::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
 }
 
 }  // namespace
@@ -57,10 +53,10 @@ bool write_private_profile_string(std::wstring_view section, std::wstring_view k
   if (!is_writable_entry(section, key, value)) return false;
   // Like the Windows writer, a missing file is created.
   posix::UniqueFd fd(
-      (fault::inject("open") ? -1 : ::open(utf8_from_wide(file.text()).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)));
+      sys::open(utf8_from_wide(file.text()).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
   if (!fd) return false;
   struct stat status {};
-  if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  if (sys::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
   // A file without any write permission is read-only, also to the superuser, as Windows treats its
   // read-only attribute.
   if ((status.st_mode & 0222) == 0) return false;
@@ -71,7 +67,7 @@ bool write_private_profile_string(std::wstring_view section, std::wstring_view k
   text.text = with_profile_string(text.text, ini_elements(section, text.encoding), ini_elements(key, text.encoding),
                                   ini_elements(value, text.encoding));
   if (!write_all_at_start(fd.get(), encode_ini_text(text))) return false;
-  return (fault::inject("close") ? -1 : ::close(fd.release())) == 0;
+  return sys::close(fd.release()) == 0;
 }
 
 }  // namespace tavo::install

@@ -1,8 +1,7 @@
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
 #include <string>
 
-#include "common/fault_switch.hpp"
 #include "install/private_profile.hpp"
 
 namespace tavo::install {
@@ -12,10 +11,8 @@ bool write_private_profile_string(std::wstring_view section, std::wstring_view k
   const std::wstring section_text(section);
   const std::wstring key_text(key);
   const std::wstring value_text(value);
-  return (fault::inject("WritePrivateProfileStringW")
-              ? FALSE
-              : ::WritePrivateProfileStringW(section_text.c_str(), key_text.c_str(), value_text.c_str(),
-                                             file.text().c_str())) != 0;
+  return sys::WritePrivateProfileStringW(section_text.c_str(), key_text.c_str(), value_text.c_str(),
+                                             file.text().c_str()) != 0;
 }
 
 }  // namespace tavo::install

@@ -2,7 +2,7 @@
 
 #include "common/error.hpp"
 #include "common/progress.hpp"
-#include "common/this_process.hpp"
+#include "sys/this_process.hpp"
 #include "fs/containment.hpp"
 #include "fs/durability.hpp"
 #include "fs/file_operations.hpp"

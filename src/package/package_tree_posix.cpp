@@ -1,4 +1,4 @@
-#include <sys/stat.h>
+#include "sys/calls_posix.hpp"
 
 #include <cerrno>
 #include <string>
@@ -27,7 +27,7 @@ class ListingVisitor {
   bool visit(int dir, const dirent& entry) {
     const std::string path = prefix_ + entry.d_name;
     struct stat status {};
-    if (::fstatat(dir, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (sys::fstatat(dir, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
       throw fs::FileSystemError("status", last_system_error(), fs::join(root_, wide_from_utf8(path)));
     }
     const EntryKind kind = kind_of(status.st_mode);

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "common/this_process.hpp"
+#include "sys/this_process.hpp"
 
 namespace tavo::package {
 

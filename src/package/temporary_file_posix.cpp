@@ -1,5 +1,5 @@
 #include <stdio.h>
-#include <unistd.h>
+#include "sys/calls_posix.hpp"
 
 #include <cerrno>
 
@@ -11,11 +11,11 @@
 namespace tavo::package {
 
 TemporaryFile::~TemporaryFile() {
-  if (!moved_) ::unlink(utf8_from_wide(path_.text()).c_str());
+  if (!moved_) sys::unlink(utf8_from_wide(path_.text()).c_str());
 }
 
 void TemporaryFile::move_into_place() {
-  if (::rename(utf8_from_wide(path_.text()).c_str(), utf8_from_wide(final_path_.text()).c_str()) != 0) {
+  if (sys::rename(utf8_from_wide(path_.text()).c_str(), utf8_from_wide(final_path_.text()).c_str()) != 0) {
     throw fs::FileSystemError("rename", last_system_error(), path_, final_path_);
   }
   moved_ = true;

@@ -1,9 +1,9 @@
-#include <unistd.h>
+#include "sys/calls_posix.hpp"
 
 #include "package/package_tool.hpp"
 
 namespace tavo::package {
 
-bool standard_error_is_terminal() noexcept { return ::isatty(STDERR_FILENO) == 1; }
+bool standard_error_is_terminal() noexcept { return sys::isatty(STDERR_FILENO) == 1; }
 
 }  // namespace tavo::package

@@ -1,8 +1,6 @@
-#include "common/fault_switch.hpp"
 #include "setup/child_process_posix.hpp"
 
-#include <sys/wait.h>
-#include <unistd.h>
+#include "sys/calls_posix.hpp"
 
 #include <cerrno>
 
@@ -15,8 +13,7 @@ std::optional<pid_t> spawn_child(const std::string& path, const std::vector<std:
   for (std::string& argument : storage) argv.push_back(argument.data());
   argv.push_back(nullptr);
   pid_t child = -1;
-  if ((fault::inject("posix_spawn") ? errno
-                                    : ::posix_spawn(&child, path.c_str(), actions, nullptr, argv.data(), environ)) != 0)
+  if (sys::posix_spawn(&child, path.c_str(), actions, nullptr, argv.data(), environ) != 0)
     return std::nullopt;
   return child;
 }
@@ -31,7 +28,7 @@ std::optional<std::uint32_t> wait_for_child(pid_t child) noexcept {
   int wait_status = 0;
   pid_t result = -1;
   do {
-    result = ::waitpid(child, &wait_status, 0);
+    result = sys::waitpid(child, &wait_status, 0);
   } while (result == -1 && errno == EINTR);
   if (result != child) return std::nullopt;
   return exit_code_of(wait_status);

@@ -1,8 +1,7 @@
 #pragma once
 // Starting and waiting for a child program. POSIX build only.
 
-#include <spawn.h>
-#include <sys/types.h>
+#include "sys/calls_posix.hpp"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,6 @@
-#include <windows.h>
-#include <shellapi.h>
+#include "sys/calls_win.hpp"
 
-#include "common/win_handles.hpp"
+#include "sys/handles_win.hpp"
 #include "setup/command_line.hpp"
 
 namespace tavo::setup {
@@ -9,7 +8,7 @@ namespace tavo::setup {
 std::optional<std::vector<std::wstring>> process_arguments(int /*argc*/, char** /*argv*/) {
   int count = 0;
   // CommandLineToArgvW applies the Windows rules for quotes and backslashes; the vector is freed with LocalFree.
-  win::UniqueLocalMemory vector(::CommandLineToArgvW(::GetCommandLineW(), &count));
+  win::UniqueLocalMemory vector(sys::CommandLineToArgvW(sys::GetCommandLineW(), &count));
   if (!vector) return std::nullopt;
   std::vector<std::wstring> arguments;
   auto** argv = static_cast<wchar_t**>(vector.get());

@@ -1,4 +1,4 @@
-#include <unistd.h>
+#include "sys/calls_posix.hpp"
 
 #include <cstdlib>
 #include <string>
@@ -13,7 +13,7 @@ namespace tavo::setup {
 
 std::optional<std::uint32_t> run_elevated(const fs::Path& program) {
   const std::vector<std::string> command =
-      elevation_command(utf8_from_wide(program.text()), ::geteuid() == 0, std::getenv("PATH"));
+      elevation_command(utf8_from_wide(program.text()), sys::geteuid() == 0, std::getenv("PATH"));
   if (command.empty()) return std::nullopt;
 
   // Standard handles and the current folder are ours: the installer is shown normally and starts where we are.

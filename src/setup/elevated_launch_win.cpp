@@ -1,10 +1,8 @@
-#include <windows.h>
-#include <shellapi.h>
+#include "sys/calls_win.hpp"
 
 #include <string>
 
-#include "common/fault_switch.hpp"
-#include "common/win_handles.hpp"
+#include "sys/handles_win.hpp"
 #include "setup/elevated_launch.hpp"
 
 namespace tavo::setup {
@@ -20,15 +18,15 @@ std::optional<std::uint32_t> run_elevated(const fs::Path& program) {
   info.lpVerb = L"runas";
   info.lpFile = file.c_str();
   info.nShow = SW_SHOWNORMAL;
-  if (!(fault::inject("ShellExecuteExW") ? FALSE : ::ShellExecuteExW(&info)))
+  if (!sys::ShellExecuteExW(&info))
     return std::nullopt;  // missing installer or elevation declined
 
   const win::UniqueHandle process(info.hProcess);
   if (!process) return std::nullopt;
   // Without a completed wait the exit code would read STILL_ACTIVE, which is no answer of the installer.
-  if (::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) return std::nullopt;
+  if (sys::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) return std::nullopt;
   DWORD exit_code = 0;
-  if (!::GetExitCodeProcess(process.get(), &exit_code)) return std::nullopt;
+  if (!sys::GetExitCodeProcess(process.get(), &exit_code)) return std::nullopt;
   return static_cast<std::uint32_t>(exit_code);
 }
 

@@ -1,6 +1,6 @@
 #include "setup/elevation_command_posix.hpp"
 
-#include <unistd.h>
+#include "sys/calls_posix.hpp"
 
 #include <string_view>
 
@@ -19,7 +19,7 @@ std::vector<std::string> elevation_command(const std::string& program, bool runn
       std::string candidate(folder);
       if (candidate.back() != '/') candidate += '/';
       candidate += "pkexec";
-      if (::access(candidate.c_str(), X_OK) == 0) return {candidate, program};
+      if (sys::access(candidate.c_str(), X_OK) == 0) return {candidate, program};
     }
     if (colon == std::string_view::npos) return {};
     rest.remove_prefix(colon + 1);

@@ -1,10 +1,8 @@
-#include <fcntl.h>
-#include <spawn.h>
+#include "sys/calls_posix.hpp"
 
 #include <string>
 
-#include "common/fault_switch.hpp"
-#include "common/posix_fd.hpp"
+#include "sys/handles_posix.hpp"
 #include "common/error.hpp"
 #include "common/utf8.hpp"
 #include "fs/path_forms.hpp"
@@ -48,12 +46,11 @@ class SpawnActions {
 
 std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& argument, const fs::Path& log) {
   // Descriptors are close-on-exec; only the duplicates made for the child's standard handles reach it.
-  posix::UniqueFd log_fd((fault::inject("open") ? -1
-                                                : ::open(utf8_from_wide(log.text()).c_str(),
-                                                         O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)));
+  posix::UniqueFd log_fd(sys::open(utf8_from_wide(log.text()).c_str(),
+                                                         O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   if (!log_fd) throw Error("Cannot create installation log");
   // Not checked: without it the tool starts with its standard input closed.
-  posix::UniqueFd null_input(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+  posix::UniqueFd null_input(sys::open("/dev/null", O_RDONLY | O_CLOEXEC));
 
   // The child changes its folder before the program is looked up, so a relative program is made absolute
   // against ours first.

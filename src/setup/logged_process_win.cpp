@@ -1,11 +1,10 @@
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
 #include <string>
 #include <vector>
 
-#include "common/fault_switch.hpp"
 #include "common/error.hpp"
-#include "common/win_handles.hpp"
+#include "sys/handles_win.hpp"
 #include "setup/logged_process.hpp"
 
 namespace tavo::setup {
@@ -20,13 +19,11 @@ std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& ar
   inheritable.lpSecurityDescriptor = nullptr;
   inheritable.bInheritHandle = TRUE;
 
-  win::UniqueFileHandle log_handle((fault::inject("CreateFileW")
-                                        ? INVALID_HANDLE_VALUE
-                                        : ::CreateFileW(log.text().c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                                        &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  win::UniqueFileHandle log_handle(sys::CreateFileW(log.text().c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                                        &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!log_handle) throw Error("Cannot create installation log");
   // Not checked: without it the tool starts with an invalid standard input.
-  win::UniqueFileHandle null_input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+  win::UniqueFileHandle null_input(sys::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
                                              OPEN_EXISTING, 0, nullptr));
 
   STARTUPINFOW startup{};
@@ -45,17 +42,15 @@ std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& ar
 
   PROCESS_INFORMATION process_info{};
   const BOOL started =
-      (fault::inject("CreateProcessW")
-           ? FALSE
-           : ::CreateProcessW(program.text().c_str(), command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                              nullptr, folder.empty() ? nullptr : folder.text().c_str(), &startup, &process_info));
+      sys::CreateProcessW(program.text().c_str(), command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                              nullptr, folder.empty() ? nullptr : folder.text().c_str(), &startup, &process_info);
   std::uint32_t exit_code = 1;
   if (started) {
     const win::UniqueHandle process(process_info.hProcess);
     const win::UniqueHandle thread(process_info.hThread);  // declared last: closed first
-    if (::WaitForSingleObject(process.get(), INFINITE) == WAIT_OBJECT_0) {
+    if (sys::WaitForSingleObject(process.get(), INFINITE) == WAIT_OBJECT_0) {
       DWORD code = 1;
-      if (::GetExitCodeProcess(process.get(), &code)) exit_code = static_cast<std::uint32_t>(code);
+      if (sys::GetExitCodeProcess(process.get(), &code)) exit_code = static_cast<std::uint32_t>(code);
     }
   }
   log_handle.reset();

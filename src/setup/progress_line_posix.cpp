@@ -1,7 +1,6 @@
 // Off Windows the progress is one line on standard error that rewrites itself, and only on a terminal: a log
 // or a program reading the boxes from standard error gets exactly what it got before.
-#include <time.h>
-#include <unistd.h>
+#include "sys/calls_posix.hpp"
 
 #include <cstdio>
 #include <cstring>
@@ -23,7 +22,7 @@ long long now_milliseconds() noexcept {
 class ProgressLine final : public ProgressView {
  public:
   void open() noexcept override {
-    on_terminal_ = ::isatty(STDERR_FILENO) == 1;
+    on_terminal_ = sys::isatty(STDERR_FILENO) == 1;
     drawn_ = false;
   }
 
@@ -60,7 +59,7 @@ class ProgressLine final : public ProgressView {
   static void write_all(const char* text) noexcept {
     std::size_t left = std::strlen(text);
     while (left > 0) {
-      const ssize_t written = ::write(STDERR_FILENO, text, left);
+      const ssize_t written = sys::write(STDERR_FILENO, text, left);
       if (written <= 0) return;  // progress is never worth failing for
       text += written;
       left -= static_cast<std::size_t>(written);

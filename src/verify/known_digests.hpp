@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "tavo/build_config.hpp"
+#include "tavo/driver_digests.hpp"
 
 namespace tavo::verify {
 

@@ -11,7 +11,7 @@
 #include <vector>
 #include <string>
 
-#include "common/fault_switch_control.hpp"
+#include "sys/door_control.hpp"
 #include "common/utf8.hpp"
 #include "driver_fixtures.hpp"
 #include "fs/path_forms.hpp"

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "common/utf8.hpp"
-#include "common/win_handles.hpp"
+#include "sys/handles_win.hpp"
 #include "link_support.hpp"
 
 namespace tavo::test {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/win_handles.hpp"
+#include "sys/handles_win.hpp"
 #include "fs/file_operations.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/link_check.hpp"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/error.hpp"
-#include "common/win_handles.hpp"
+#include "sys/handles_win.hpp"
 #include "install/editor_config.hpp"
 #include "support/test_support.hpp"
 

@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "common/utf8.hpp"
-#include "common/win_handles.hpp"
+#include "sys/handles_win.hpp"
 #include "stand_in_tools.hpp"
 #include "support/wine_detection.hpp"
 

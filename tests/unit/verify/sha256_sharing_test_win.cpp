@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/error.hpp"
-#include "common/win_handles.hpp"
+#include "sys/handles_win.hpp"
 #include "support/test_support.hpp"
 #include "verify/sha256.hpp"
 

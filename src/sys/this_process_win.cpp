@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "common/this_process.hpp"
+#include "sys/this_process.hpp"
 
 namespace tavo {
 

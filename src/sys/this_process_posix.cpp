@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <ctime>
 
-#include "common/this_process.hpp"
+#include "sys/this_process.hpp"
 
 namespace tavo {
 

@@ -1,0 +1,55 @@
+# The layers of src/, one static library each, linked only downward:
+#   package, setup -> install -> verify -> fs -> sys (the door to the operating system) -> common.
+# Each layer is built twice: tavo_<layer>, the shipped one, and tavo_<layer>_test, the test build, whose door
+# can fail, pause and bend every system call (TAVO_TEST_BUILD) and which accepts the fixture driver DLLs, so that
+# a plain ctest runs everything. A layer sees only its own headers and those of the layers below it: each layer's
+# folder is reached through an include root of its own, so an include against the direction fails to build.
+
+set(TAVO_FIXTURE_DRIVER_DIR ${PROJECT_SOURCE_DIR}/tests/fixtures/driver)
+file(SHA256 ${TAVO_FIXTURE_DRIVER_DIR}/TavoDrv-original.dll TAVO_TEST_ORIGINAL_DRIVER_DLL_SHA256)
+file(SHA256 ${TAVO_FIXTURE_DRIVER_DIR}/TavoDrv-patched.dll TAVO_TEST_PATCHED_DRIVER_DLL_SHA256)
+
+function(tavo_generate_build_config)
+  set(generated ${CMAKE_BINARY_DIR}/generated)
+  configure_file(${PROJECT_SOURCE_DIR}/src/build_config.hpp.in ${generated}/common/tavo/build_config.hpp @ONLY)
+  set(original ${TAVO_ORIGINAL_DRIVER_DLL_SHA256})
+  set(patched ${TAVO_PATCHED_DRIVER_DLL_SHA256})
+  configure_file(${PROJECT_SOURCE_DIR}/src/driver_digests.hpp.in ${generated}/shipped/tavo/driver_digests.hpp @ONLY)
+  set(original ${TAVO_TEST_ORIGINAL_DRIVER_DLL_SHA256})
+  set(patched ${TAVO_TEST_PATCHED_DRIVER_DLL_SHA256})
+  configure_file(${PROJECT_SOURCE_DIR}/src/driver_digests.hpp.in ${generated}/test/tavo/driver_digests.hpp @ONLY)
+endfunction()
+
+# tavo_layer(<name> [DEPENDS <layer>...] [LINK <library>...] [PRIVATE_LINK <library>...])
+function(tavo_layer name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "DEPENDS;LINK;PRIVATE_LINK")
+  tavo_collect_sources(sources ${PROJECT_SOURCE_DIR}/src/${name})
+  set(include_root ${CMAKE_BINARY_DIR}/layers/${name})
+  file(MAKE_DIRECTORY ${include_root})
+  file(CREATE_LINK ${PROJECT_SOURCE_DIR}/src/${name} ${include_root}/${name} SYMBOLIC)
+  foreach(build IN ITEMS shipped test)
+    if(build STREQUAL "test")
+      set(target tavo_${name}_test)
+    else()
+      set(target tavo_${name})
+    endif()
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC ${include_root} ${CMAKE_BINARY_DIR}/generated/common
+                                                ${CMAKE_BINARY_DIR}/generated/${build})
+    foreach(dependency IN LISTS arg_DEPENDS)
+      if(build STREQUAL "test")
+        target_link_libraries(${target} PUBLIC tavo_${dependency}_test)
+      else()
+        target_link_libraries(${target} PUBLIC tavo_${dependency})
+      endif()
+    endforeach()
+    target_link_libraries(${target} PUBLIC ${arg_LINK} PRIVATE ${arg_PRIVATE_LINK})
+    if(build STREQUAL "test")
+      target_compile_definitions(${target} PUBLIC TAVO_TEST_BUILD)
+    endif()
+    if(WIN32)
+      target_compile_definitions(${target} PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+    endif()
+    tavo_warnings(${target})
+  endforeach()
+endfunction()

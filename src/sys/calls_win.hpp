@@ -1,0 +1,163 @@
+#pragma once
+// The door: every Win32 call of the program that touches files, folders or other processes, one inline
+// function each with the call's own name and parameters. In the shipped program each is the call itself; in
+// the test build each passes the gate first, which may fail it (GetLastError then holds the planned code) or
+// run a test's hook just before it, and plays the "Windows as documented" rules that a test switched on.
+// Nothing outside src/sys makes these calls directly.
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "sys/documented_win.hpp"
+#include "sys/gate.hpp"
+
+namespace tavo::sys {
+
+namespace detail {
+inline bool refused_path(const char* call, const wchar_t* path, std::size_t limit = MAX_PATH) noexcept {
+  return refused(call) || documented::refuses_path(path, limit);
+}
+inline bool refused_paths(const char* call, const wchar_t* a, const wchar_t* b) noexcept {
+  return refused(call) || documented::refuses_path(a) || documented::refuses_path(b);
+}
+}  // namespace detail
+
+// Files and folders.
+inline HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                          DWORD disposition, DWORD flags, HANDLE template_file) noexcept {
+  return detail::refused_path("CreateFileW", name)
+             ? INVALID_HANDLE_VALUE
+             : ::CreateFileW(name, access, share, security, disposition, flags, template_file);
+}
+// A refused close still closes: the handle is not to be used again either way.
+inline BOOL CloseHandle(HANDLE handle) noexcept {
+  if (!refused("CloseHandle")) return ::CloseHandle(handle);
+  const DWORD planned = ::GetLastError();
+  ::CloseHandle(handle);
+  ::SetLastError(planned);
+  return FALSE;
+}
+inline BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped) noexcept {
+  return refused("ReadFile") ? FALSE : ::ReadFile(file, buffer, size, read, overlapped);
+}
+inline BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) noexcept {
+  return refused("WriteFile") ? FALSE : ::WriteFile(file, buffer, size, written, overlapped);
+}
+inline BOOL SetEndOfFile(HANDLE file) noexcept { return refused("SetEndOfFile") ? FALSE : ::SetEndOfFile(file); }
+inline BOOL FlushFileBuffers(HANDLE file) noexcept {
+  return refused("FlushFileBuffers") ? FALSE : ::FlushFileBuffers(file);
+}
+inline DWORD GetFileType(HANDLE file) noexcept {
+  if (refused("GetFileType")) return FILE_TYPE_UNKNOWN;
+  return ::GetFileType(file);
+}
+inline BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) noexcept {
+  if (refused("GetFileInformationByHandle") || !::GetFileInformationByHandle(file, info)) return FALSE;
+  documented::mark_handle(file, info->dwFileAttributes, nullptr);
+  return TRUE;
+}
+inline BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info,
+                                         DWORD size) noexcept {
+  if (refused("GetFileInformationByHandleEx") || !::GetFileInformationByHandleEx(file, kind, info, size)) return FALSE;
+  if (kind == FileAttributeTagInfo) {
+    auto* tag_info = static_cast<FILE_ATTRIBUTE_TAG_INFO*>(info);
+    documented::mark_handle(file, tag_info->FileAttributes, &tag_info->ReparseTag);
+  } else if (kind == FileBasicInfo) {
+    documented::mark_handle(file, static_cast<FILE_BASIC_INFO*>(info)->FileAttributes, nullptr);
+  }
+  return TRUE;
+}
+inline DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR buffer, DWORD size, DWORD flags) noexcept {
+  return refused("GetFinalPathNameByHandleW") ? 0 : ::GetFinalPathNameByHandleW(file, buffer, size, flags);
+}
+inline DWORD GetFileAttributesW(LPCWSTR name) noexcept {
+  if (detail::refused_path("GetFileAttributesW", name)) return INVALID_FILE_ATTRIBUTES;
+  DWORD attributes = ::GetFileAttributesW(name);
+  if (attributes != INVALID_FILE_ATTRIBUTES) documented::mark_entry(name, attributes, nullptr);
+  return attributes;
+}
+inline BOOL GetFileAttributesExW(LPCWSTR name, GET_FILEEX_INFO_LEVELS level, LPVOID info) noexcept {
+  if (detail::refused_path("GetFileAttributesExW", name) || !::GetFileAttributesExW(name, level, info)) return FALSE;
+  documented::mark_entry(name, static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(info)->dwFileAttributes, nullptr);
+  return TRUE;
+}
+inline BOOL SetFileAttributesW(LPCWSTR name, DWORD attributes) noexcept {
+  return detail::refused_path("SetFileAttributesW", name) ? FALSE : ::SetFileAttributesW(name, attributes);
+}
+inline BOOL CreateDirectoryW(LPCWSTR name, LPSECURITY_ATTRIBUTES security) noexcept {
+  return detail::refused_path("CreateDirectoryW", name, documented::kCreateDirectoryLimit)
+             ? FALSE
+             : ::CreateDirectoryW(name, security);
+}
+inline BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) noexcept {
+  if (detail::refused_paths("MoveFileExW", from, to) || documented::holds_rename()) return FALSE;
+  return ::MoveFileExW(from, to, flags);
+}
+inline BOOL CopyFileExW(LPCWSTR from, LPCWSTR to, LPPROGRESS_ROUTINE progress, LPVOID data, LPBOOL cancel,
+                        DWORD flags) noexcept {
+  return detail::refused_paths("CopyFileExW", from, to) ? FALSE
+                                                        : ::CopyFileExW(from, to, progress, data, cancel, flags);
+}
+inline BOOL DeleteFileW(LPCWSTR name) noexcept {
+  return detail::refused_path("DeleteFileW", name) ? FALSE : ::DeleteFileW(name);
+}
+inline BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file) noexcept {
+  return detail::refused_path("WritePrivateProfileStringW", file)
+             ? FALSE
+             : ::WritePrivateProfileStringW(section, key, value, file);
+}
+
+// Folder listings: entries that a test made reparse points show the bit and their tag (dwReserved0).
+inline HANDLE FindFirstFileExW(LPCWSTR pattern, FINDEX_INFO_LEVELS level, WIN32_FIND_DATAW* data,
+                               FINDEX_SEARCH_OPS search, LPVOID filter, DWORD flags) noexcept {
+  if (detail::refused_path("FindFirstFileExW", pattern)) return INVALID_HANDLE_VALUE;
+  const HANDLE found = ::FindFirstFileExW(pattern, level, data, search, filter, flags);
+  if (found != INVALID_HANDLE_VALUE) documented::mark_entry(data->cFileName, data->dwFileAttributes, &data->dwReserved0);
+  return found;
+}
+inline BOOL FindNextFileW(HANDLE listing, WIN32_FIND_DATAW* data) noexcept {
+  if (refused("FindNextFileW") || !::FindNextFileW(listing, data)) return FALSE;
+  documented::mark_entry(data->cFileName, data->dwFileAttributes, &data->dwReserved0);
+  return TRUE;
+}
+
+// Processes.
+inline BOOL CreateProcessW(LPCWSTR application, LPWSTR command_line, LPSECURITY_ATTRIBUTES process_security,
+                           LPSECURITY_ATTRIBUTES thread_security, BOOL inherit, DWORD flags, LPVOID environment,
+                           LPCWSTR directory, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION info) noexcept {
+  return detail::refused_path("CreateProcessW", application)
+             ? FALSE
+             : ::CreateProcessW(application, command_line, process_security, thread_security, inherit, flags,
+                                environment, directory, startup, info);
+}
+inline BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) noexcept {
+  return detail::refused_path("ShellExecuteExW", info->lpFile) ? FALSE : ::ShellExecuteExW(info);
+}
+inline DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) noexcept {
+  return refused("WaitForSingleObject") ? WAIT_FAILED : ::WaitForSingleObject(handle, milliseconds);
+}
+inline BOOL GetExitCodeProcess(HANDLE process, LPDWORD code) noexcept {
+  return refused("GetExitCodeProcess") ? FALSE : ::GetExitCodeProcess(process, code);
+}
+
+// Names of the process and its folders: not failed by the switch, they change nothing.
+inline DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) noexcept {
+  return ::GetModuleFileNameW(module, buffer, size);
+}
+inline DWORD GetFullPathNameW(LPCWSTR name, DWORD size, LPWSTR buffer, LPWSTR* file_part) noexcept {
+  return ::GetFullPathNameW(name, size, buffer, file_part);
+}
+inline HRESULT SHGetKnownFolderPath(REFKNOWNFOLDERID id, DWORD flags, HANDLE token, PWSTR* path) noexcept {
+  return ::SHGetKnownFolderPath(id, flags, token, path);
+}
+inline LPWSTR GetCommandLineW() noexcept { return ::GetCommandLineW(); }
+inline LPWSTR* CommandLineToArgvW(LPCWSTR command_line, int* count) noexcept {
+  return ::CommandLineToArgvW(command_line, count);
+}
+inline DWORD GetCurrentProcessId() noexcept { return ::GetCurrentProcessId(); }
+inline void Sleep(DWORD milliseconds) noexcept { ::Sleep(milliseconds); }
+inline HANDLE GetStdHandle(DWORD which) noexcept { return ::GetStdHandle(which); }
+inline BOOL GetConsoleMode(HANDLE console, LPDWORD mode) noexcept { return ::GetConsoleMode(console, mode); }
+
+}  // namespace tavo::sys

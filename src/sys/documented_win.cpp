@@ -1,0 +1,102 @@
+// Only in the test build: the shipped program plays no rules.
+#if defined(TAVO_TEST_BUILD)
+
+#include "sys/documented_win.hpp"
+
+#include <cwctype>
+#include <string>
+#include <string_view>
+
+#include "sys/documented_control_win.hpp"
+
+namespace tavo::sys::documented {
+namespace {
+
+struct State {
+  Rules rules;
+  bool hold_started = false;
+  ULONGLONG hold_start = 0;
+  long held = 0;
+};
+
+State& state() {
+  static State s;
+  return s;
+}
+
+bool equal_ignoring_case(std::wstring_view a, std::wstring_view b) noexcept {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+  }
+  return true;
+}
+
+std::wstring_view last_component(std::wstring_view path) noexcept {
+  while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.remove_suffix(1);
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring_view::npos ? path : path.substr(slash + 1);
+}
+
+void mark(std::wstring_view name, DWORD& attributes, DWORD* reparse_tag) noexcept {
+  for (const ReparseEntry& entry : state().rules.reparse) {
+    if (!equal_ignoring_case(last_component(name), entry.name)) continue;
+    attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    if (reparse_tag != nullptr) *reparse_tag = entry.tag;
+    return;
+  }
+}
+
+}  // namespace
+
+// Maximum Path Length Limitation (learn.microsoft.com/windows/win32/fileio/maximum-file-path-limitation):
+// without the LongPathsEnabled policy, the default, a path of MAX_PATH characters or more is refused unless it
+// has the "\\?\" prefix; CreateDirectoryW refuses at MAX_PATH - 12 already.
+bool refuses_path(const wchar_t* path, std::size_t limit) noexcept {
+  if (!state().rules.max_path || path == nullptr) return false;
+  const std::wstring_view text(path);
+  if (text.rfind(L"\\\\?\\", 0) == 0) return false;
+  if (text.size() < limit) return false;
+  ::SetLastError(limit == MAX_PATH ? ERROR_PATH_NOT_FOUND : ERROR_FILENAME_EXCED_RANGE);
+  return true;
+}
+
+// File Attribute Constants and Reparse Point Tags (learn.microsoft.com/windows/win32/fileio/file-attribute-constants,
+// .../fileio/reparse-point-tags): files of a synced folder (OneDrive) are reparse points with a cloud tag, reported
+// by the listing in WIN32_FIND_DATAW.dwReserved0 and by the handle's attributes.
+void mark_entry(const wchar_t* name, DWORD& attributes, DWORD* reparse_tag) noexcept {
+  if (name != nullptr && !state().rules.reparse.empty()) mark(name, attributes, reparse_tag);
+}
+
+void mark_handle(HANDLE handle, DWORD& attributes, DWORD* reparse_tag) noexcept {
+  if (state().rules.reparse.empty()) return;
+  wchar_t buffer[32768];
+  const DWORD length = ::GetFinalPathNameByHandleW(handle, buffer, 32768, FILE_NAME_NORMALIZED);
+  if (length == 0 || length >= 32768) return;
+  mark(std::wstring_view(buffer, length), attributes, reparse_tag);
+}
+
+// MoveFileExW (learn.microsoft.com/windows/win32/api/winbase/nf-winbase-movefileexw) and "Sharing and access
+// rights": a folder cannot be renamed while a file inside is open without FILE_SHARE_DELETE, as a virus scanner
+// or a sync engine holds a new file for a while; the rename then fails with access denied or a sharing violation.
+bool holds_rename() noexcept {
+  State& s = state();
+  if (s.rules.rename_hold_error == 0) return false;
+  const ULONGLONG now = ::GetTickCount64();
+  if (!s.hold_started) {
+    s.hold_started = true;
+    s.hold_start = now;
+  }
+  if (now - s.hold_start >= s.rules.rename_hold_ms) return false;
+  ++s.held;
+  ::SetLastError(s.rules.rename_hold_error);
+  return true;
+}
+
+void enforce(const Rules& rules) { state() = State{rules, false, 0, 0}; }
+
+long held_renames() noexcept { return state().held; }
+
+}  // namespace tavo::sys::documented
+
+#endif

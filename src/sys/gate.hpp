@@ -1,0 +1,14 @@
+#pragma once
+// The gate that every call through the door passes. In the shipped program it is nothing at all; in the test
+// build it counts the call, runs a test's hook planned just before it, and says whether the fault switch
+// makes it fail (the platform's last error, errno or GetLastError, then holds the planned code).
+
+namespace tavo::sys {
+
+#if defined(TAVO_TEST_BUILD)
+bool refused(const char* call) noexcept;
+#else
+inline constexpr bool refused(const char*) noexcept { return false; }
+#endif
+
+}  // namespace tavo::sys
