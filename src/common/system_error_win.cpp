@@ -2,7 +2,7 @@
 
 #include "common/code_page.hpp"
 #include "common/system_error.hpp"
-#include "sys/handles_win.hpp"
+#include "common/local_memory_win.hpp"
 
 namespace tavo {
 namespace {

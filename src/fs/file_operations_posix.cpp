@@ -1,5 +1,4 @@
 #include "sys/calls_posix.hpp"
-#include <stdio.h>
 
 #include <atomic>
 #include <cerrno>

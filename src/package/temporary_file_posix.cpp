@@ -1,4 +1,3 @@
-#include <stdio.h>
 #include "sys/calls_posix.hpp"
 
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "sys/calls_win.hpp"
 
-#include "sys/handles_win.hpp"
+#include "common/local_memory_win.hpp"
 #include "setup/command_line.hpp"
 
 namespace tavo::setup {

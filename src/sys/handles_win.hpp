@@ -30,11 +30,4 @@ struct FindHandleTraits {
 };
 using UniqueFindHandle = UniqueResource<FindHandleTraits>;
 
-struct LocalMemoryTraits {
-  using type = void*;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type p) noexcept { ::LocalFree(p); }
-};
-using UniqueLocalMemory = UniqueResource<LocalMemoryTraits>;
-
 }  // namespace tavo::win
