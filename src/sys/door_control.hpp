@@ -34,8 +34,16 @@ namespace tavo::sys::test {
 // kept; rethrow_hook_failure() raises it again in the test.
 void before_call(std::string call, long nth, std::function<void()> hook);
 
-// Removes every hook; raises what a hook raised meanwhile.
+// Removes every hook and script; raises what a hook raised meanwhile.
 void clear_hooks();
+
+// The coming calls named `call` take these outcomes in turn: a platform code fails the call with it, 0 lets the
+// system answer. After the last, the system answers again.
+void script(std::string call, std::vector<int> codes);
+
+// Pauses of the program return at once and are recorded (true), or wait as in the shipped program (false).
+void skip_pauses(bool skip);
+std::vector<unsigned> pauses();
 
 // How many calls named `call` passed the door since the last arm() (every call is counted, failed or not).
 long count_of(const std::string& call);

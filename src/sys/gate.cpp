@@ -3,9 +3,14 @@
 
 #include "sys/gate.hpp"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <map>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -33,12 +38,69 @@ struct State {
   std::map<std::string, long> per_call;  // since arm()
   std::map<std::string, long> lifetime;  // never reset: the hooks count on it
   std::vector<Hook> hooks;
+  std::map<std::string, std::vector<int>> scripts;  // outcomes still to come, first at the back
+  bool skip_pauses = false;
+  std::vector<unsigned> pauses;
   std::exception_ptr hook_failure;
 };
 
+void configure_from_environment(State& s);
+
 State& state() {
   static State s;
+  static const bool configured = (configure_from_environment(s), true);
+  (void)configured;
   return s;
+}
+
+// A whole run of the test-build program is bent through the environment, one item per ';':
+//   pause=<call>:<n>:<folder>  before the n-th call named so, creates <folder>/paused and waits for <folder>/go
+//   fail=<n>:<code>[:persistent]  the fault switch's plan for the run
+// The folder's files are made and looked for with the C library: they belong to the test, not to the program.
+void wait_at_pause(const std::string& folder) {
+  if (std::FILE* paused = std::fopen((folder + "/paused").c_str(), "wb")) std::fclose(paused);
+  for (;;) {
+    if (std::FILE* go = std::fopen((folder + "/go").c_str(), "rb")) {
+      std::fclose(go);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find(separator, start);
+    parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) return parts;
+    start = end + 1;
+  }
+}
+
+void configure_from_environment(State& s) {
+  const char* setting = std::getenv("TAVO_DOOR");
+  if (setting == nullptr) return;
+  for (const std::string& item : split(setting, ';')) {
+    const std::size_t equals = item.find('=');
+    if (equals == std::string::npos) continue;
+    const std::string key = item.substr(0, equals);
+    const std::vector<std::string> values = split(item.substr(equals + 1), ':');
+    try {
+      if (key == "pause" && values.size() >= 3) {
+        // The folder may hold a drive letter's colon: it is everything after the second value.
+        const std::string folder = item.substr(equals + 1 + values[0].size() + 1 + values[1].size() + 1);
+        s.hooks.push_back(Hook{values[0], std::stol(values[1]), 0, [folder] { wait_at_pause(folder); }});
+      } else if (key == "fail" && values.size() >= 2) {
+        s.plan = fault::Plan{std::stol(values[0]), values.size() > 2 && values[2] == "persistent",
+                             std::stoi(values[1])};
+        s.armed = true;
+      }
+    } catch (const std::exception&) {
+      std::fprintf(stderr, "TAVO_DOOR: item not understood: %s\n", item.c_str());
+    }
+  }
 }
 
 void run_hooks(State& s, const std::string& name, long lifetime_count) {
@@ -73,6 +135,17 @@ bool refused(const char* call) noexcept {
   } catch (...) {
     // A test that runs out of memory learns it elsewhere; the count stays right.
   }
+  if (!s.scripts.empty()) {
+    const auto script = s.scripts.find(call);
+    if (script != s.scripts.end() && !script->second.empty()) {
+      const int code = script->second.back();
+      script->second.pop_back();
+      if (code != 0) {
+        set_last_system_error(code);
+        return true;
+      }
+    }
+  }
   const fault::Plan& plan = s.plan;
   const bool fails = plan.fail_at > 0 && (s.calls == plan.fail_at || (plan.persistent && s.calls > plan.fail_at));
   if (!fails) return false;
@@ -87,7 +160,30 @@ bool refused(const char* call) noexcept {
   return true;
 }
 
+bool pause_skipped(unsigned milliseconds) noexcept {
+  State& s = state();
+  if (!s.skip_pauses) return false;
+  try {
+    s.pauses.push_back(milliseconds);
+  } catch (...) {
+  }
+  return true;
+}
+
 namespace test {
+
+void script(std::string call, std::vector<int> codes) {
+  std::reverse(codes.begin(), codes.end());
+  state().scripts[std::move(call)] = std::move(codes);
+}
+
+void skip_pauses(bool skip) {
+  State& s = state();
+  s.skip_pauses = skip;
+  s.pauses.clear();
+}
+
+std::vector<unsigned> pauses() { return state().pauses; }
 
 void before_call(std::string call, long nth, std::function<void()> hook) {
   State& s = state();
@@ -98,6 +194,7 @@ void before_call(std::string call, long nth, std::function<void()> hook) {
 void clear_hooks() {
   State& s = state();
   s.hooks.clear();
+  s.scripts.clear();
   if (std::exception_ptr failure = std::exchange(s.hook_failure, nullptr)) std::rethrow_exception(failure);
 }
 

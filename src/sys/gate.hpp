@@ -7,8 +7,11 @@ namespace tavo::sys {
 
 #if defined(TAVO_TEST_BUILD)
 bool refused(const char* call) noexcept;
+// Counts a pause of the program (the final rename's retries); true when a test runs without waiting.
+bool pause_skipped(unsigned milliseconds) noexcept;
 #else
 inline constexpr bool refused(const char*) noexcept { return false; }
+inline constexpr bool pause_skipped(unsigned) noexcept { return false; }
 #endif
 
 }  // namespace tavo::sys

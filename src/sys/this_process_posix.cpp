@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <ctime>
 
+#include "sys/gate.hpp"
 #include "sys/this_process.hpp"
 
 namespace tavo {
@@ -10,6 +11,7 @@ namespace tavo {
 std::uint32_t current_process_id() noexcept { return static_cast<std::uint32_t>(::getpid()); }
 
 void sleep_milliseconds(unsigned milliseconds) noexcept {
+  if (sys::pause_skipped(milliseconds)) return;
   timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
   while (::nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
   }
