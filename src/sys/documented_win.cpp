@@ -3,6 +3,7 @@
 
 #include "sys/documented_win.hpp"
 
+#include <cstdlib>
 #include <cwctype>
 #include <string>
 #include <string_view>
@@ -19,9 +20,44 @@ struct State {
   long held = 0;
 };
 
+Rules rules_from_environment();
+
 State& state() {
-  static State s;
+  static State s{rules_from_environment()};
   return s;
+}
+
+// A whole run of the test-build program plays the rules named in TAVO_DOCUMENTED, one item per ';':
+//   max_path | reparse=<name>:<tag> | rename_hold=<code>:<milliseconds>   (numbers in decimal or 0x hex)
+Rules rules_from_environment() {
+  Rules rules;
+  const char* setting = std::getenv("TAVO_DOCUMENTED");
+  if (setting == nullptr) return rules;
+  const std::string text(setting);
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find(';', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string item = text.substr(start, end - start);
+    start = end + 1;
+    const std::size_t equals = item.find('=');
+    const std::string key = item.substr(0, equals);
+    const std::string value = equals == std::string::npos ? std::string() : item.substr(equals + 1);
+    const std::size_t colon = value.rfind(':');
+    const auto number = [&](std::size_t from) {
+      return static_cast<DWORD>(std::strtoul(value.c_str() + from, nullptr, 0));
+    };
+    if (key == "max_path") {
+      rules.max_path = true;
+    } else if (key == "reparse" && colon != std::string::npos) {
+      rules.reparse.push_back({std::wstring(value.begin(), value.begin() + static_cast<std::ptrdiff_t>(colon)),
+                               number(colon + 1)});
+    } else if (key == "rename_hold" && colon != std::string::npos) {
+      rules.rename_hold_error = number(0);
+      rules.rename_hold_ms = number(colon + 1);
+    }
+  }
+  return rules;
 }
 
 bool equal_ignoring_case(std::wstring_view a, std::wstring_view b) noexcept {
