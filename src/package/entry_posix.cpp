@@ -4,6 +4,7 @@
 
 #include "common/utf8.hpp"
 #include "package/package_tool.hpp"
+#include "package/terminal.hpp"
 
 int main(int argc, char** argv) {
   // Arguments are bytes here; a name that is not UTF-8 keeps its bytes through the wide form.

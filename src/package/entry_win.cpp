@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "package/package_tool.hpp"
+#include "package/terminal.hpp"
 
 // The console entry; names and messages are written in UTF-8, and the console is told so.
 int wmain(int argc, wchar_t** argv) {

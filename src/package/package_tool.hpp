@@ -17,7 +17,4 @@ struct Console {
 // are caught. Returns the exit status: 0 done, 1 problems found or a failure, 2 command line refused.
 int run_package_tool(const std::vector<std::wstring>& arguments, const Console& console);
 
-// Whether standard error is a terminal (then progress rewrites its line).
-bool standard_error_is_terminal() noexcept;
-
 }  // namespace tavo::package

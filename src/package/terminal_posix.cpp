@@ -1,6 +1,6 @@
 #include "sys/calls_posix.hpp"
 
-#include "package/package_tool.hpp"
+#include "package/terminal.hpp"
 
 namespace tavo::package {
 

@@ -1,6 +1,6 @@
 #include "sys/calls_win.hpp"
 
-#include "package/package_tool.hpp"
+#include "package/terminal.hpp"
 
 namespace tavo::package {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "setup/progress_meter.hpp"
+#include "setup/progress_view.hpp"
 #include "setup/progress_texts.hpp"
 
 namespace tavo::setup {

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "common/unique_resource.hpp"
-#include "setup/progress_meter.hpp"
+#include "setup/progress_view.hpp"
 #include "setup/progress_texts.hpp"
 
 namespace tavo::setup {
