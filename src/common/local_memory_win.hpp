@@ -7,11 +7,6 @@
 
 namespace tavo::win {
 
-struct LocalMemoryTraits {
-  using type = void*;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type p) noexcept { ::LocalFree(p); }
-};
-using UniqueLocalMemory = UniqueResource<LocalMemoryTraits>;
+using UniqueLocalMemory = UniqueAny<void*, &::LocalFree>;
 
 }  // namespace tavo::win

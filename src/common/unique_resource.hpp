@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <type_traits>
 #include <utility>
 
 namespace tavo {
@@ -35,6 +37,25 @@ class UniqueResource {
  private:
   type value_;
 };
+
+// The traits of a resource that one function releases, and whose empty value is `Empty` (a pointer or handle
+// with the bits of that number, or the number itself).
+template <typename T, auto Release, std::intptr_t Empty = 0>
+struct ReleasedBy {
+  using type = T;
+  static type invalid() noexcept {
+    if constexpr (std::is_pointer_v<T>) {
+      return reinterpret_cast<T>(Empty);  // NOLINT: INVALID_HANDLE_VALUE is such a pointer
+    } else {
+      return static_cast<T>(Empty);
+    }
+  }
+  static void close(type value) noexcept { (void)Release(value); }
+};
+
+// An owner in one line: UniqueAny<int, &::close, -1>, UniqueAny<HANDLE, &::CloseHandle>.
+template <typename T, auto Release, std::intptr_t Empty = 0>
+using UniqueAny = UniqueResource<ReleasedBy<T, Release, Empty>>;
 
 // For a call that returns a resource through an out-parameter: out_param(owner) passes the address of a
 // temporary that the owner takes over when the call's statement ends.

@@ -22,17 +22,8 @@ constexpr int kHeight = 118;
 constexpr int kMargin = 16;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_MINIMIZEBOX | WS_SYSMENU;
 
-struct WindowTraits {
-  using type = HWND;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type window) noexcept { ::DestroyWindow(window); }
-};
-
-struct FontTraits {
-  using type = HFONT;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type font) noexcept { ::DeleteObject(font); }
-};
+using UniqueWindow = UniqueAny<HWND, &::DestroyWindow>;
+using UniqueFont = UniqueAny<HFONT, &::DeleteObject>;
 
 LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_CLOSE) return 0;  // the window goes when the installation has ended, not before
@@ -150,8 +141,8 @@ class ProgressWindow final : public ProgressView {
     }
   }
 
-  UniqueResource<FontTraits> font_;  // declared first: it outlives the controls that use it
-  UniqueResource<WindowTraits> window_;
+  UniqueFont font_;  // declared first: it outlives the controls that use it
+  UniqueWindow window_;
   HWND phase_ = nullptr;  // the controls belong to the window
   HWND bar_ = nullptr;
   HWND amount_ = nullptr;

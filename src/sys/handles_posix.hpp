@@ -8,18 +8,7 @@
 
 namespace tavo::posix {
 
-struct FdTraits {
-  using type = int;
-  static type invalid() noexcept { return -1; }
-  static void close(type fd) noexcept { ::close(fd); }
-};
-using UniqueFd = UniqueResource<FdTraits>;
-
-struct DirTraits {
-  using type = DIR*;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type d) noexcept { ::closedir(d); }
-};
-using UniqueDir = UniqueResource<DirTraits>;
+using UniqueFd = UniqueAny<int, &::close, -1>;
+using UniqueDir = UniqueAny<DIR*, &::closedir>;
 
 }  // namespace tavo::posix

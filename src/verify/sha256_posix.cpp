@@ -6,17 +6,8 @@
 namespace tavo::verify {
 namespace {
 
-struct DigestAlgorithmTraits {
-  using type = EVP_MD*;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type md) noexcept { ::EVP_MD_free(md); }
-};
-
-struct DigestContextTraits {
-  using type = EVP_MD_CTX*;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type ctx) noexcept { ::EVP_MD_CTX_free(ctx); }
-};
+using UniqueDigestAlgorithm = UniqueAny<EVP_MD*, &::EVP_MD_free>;
+using UniqueDigestContext = UniqueAny<EVP_MD_CTX*, &::EVP_MD_CTX_free>;
 
 // OpenSSL's libcrypto: fetching the algorithm from the loaded providers is the "provider" step, so a
 // configuration without SHA-256 reports "unavailable" rather than a failed start.
@@ -43,8 +34,8 @@ class OpenSslSha256 final : public Sha256Engine {
 
  private:
   // Declared in this order so that the context goes before the algorithm.
-  UniqueResource<DigestAlgorithmTraits> algorithm_;
-  UniqueResource<DigestContextTraits> context_;
+  UniqueDigestAlgorithm algorithm_;
+  UniqueDigestContext context_;
 };
 
 }  // namespace

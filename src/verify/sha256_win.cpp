@@ -10,17 +10,9 @@
 namespace tavo::verify {
 namespace {
 
-struct AlgorithmProviderTraits {
-  using type = BCRYPT_ALG_HANDLE;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type provider) noexcept { ::BCryptCloseAlgorithmProvider(provider, 0); }
-};
-
-struct HashObjectTraits {
-  using type = BCRYPT_HASH_HANDLE;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type hash) noexcept { ::BCryptDestroyHash(hash); }
-};
+NTSTATUS close_provider(BCRYPT_ALG_HANDLE provider) noexcept { return ::BCryptCloseAlgorithmProvider(provider, 0); }
+using UniqueAlgorithmProvider = UniqueAny<BCRYPT_ALG_HANDLE, &close_provider>;
+using UniqueHashObject = UniqueAny<BCRYPT_HASH_HANDLE, &::BCryptDestroyHash>;
 
 // Any status below zero (error severity) is a failure; warnings and information count as success.
 bool succeeded(NTSTATUS status) noexcept { return status >= 0; }
@@ -53,8 +45,8 @@ class CngSha256 final : public Sha256Engine {
 
  private:
   // Declared in this order so that the hash is destroyed before the provider is closed.
-  UniqueResource<AlgorithmProviderTraits> provider_;
-  UniqueResource<HashObjectTraits> hash_;
+  UniqueAlgorithmProvider provider_;
+  UniqueHashObject hash_;
 };
 
 }  // namespace
