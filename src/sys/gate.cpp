@@ -56,6 +56,7 @@ State& state() {
 // A whole run of the test-build program is bent through the environment, one item per ';':
 //   pause=<call>:<n>:<folder>  before the n-th call named so, creates <folder>/paused and waits for <folder>/go
 //   fail=<n>:<code>[:persistent]  the fault switch's plan for the run
+//   record=<file>  at the end of the run, the names of its calls into <file>, one a line
 // The folder's files are made and looked for with the C library: they belong to the test, not to the program.
 void wait_at_pause(const std::string& folder) {
   if (std::FILE* paused = std::fopen((folder + "/paused").c_str(), "wb")) std::fclose(paused);
@@ -79,6 +80,18 @@ std::vector<std::string> split(const std::string& text, char separator) {
   }
 }
 
+std::string& record_file() {
+  static std::string file;
+  return file;
+}
+
+void write_record() {
+  std::FILE* out = std::fopen(record_file().c_str(), "wb");
+  if (out == nullptr) return;
+  for (const std::string& call : state().recorded) std::fprintf(out, "%s\n", call.c_str());
+  std::fclose(out);
+}
+
 void configure_from_environment(State& s) {
   const char* setting = std::getenv("TAVO_DOOR");
   if (setting == nullptr) return;
@@ -92,6 +105,10 @@ void configure_from_environment(State& s) {
         // The folder may hold a drive letter's colon: it is everything after the second value.
         const std::string folder = item.substr(equals + 1 + values[0].size() + 1 + values[1].size() + 1);
         s.hooks.push_back(Hook{values[0], std::stol(values[1]), 0, [folder] { wait_at_pause(folder); }});
+      } else if (key == "record" && !values.empty()) {
+        record_file() = item.substr(equals + 1);
+        s.armed = true;
+        std::atexit(write_record);
       } else if (key == "fail" && values.size() >= 2) {
         s.plan = fault::Plan{std::stol(values[0]), values.size() > 2 && values[2] == "persistent",
                              std::stoi(values[1])};
