@@ -45,14 +45,17 @@ TEST_F(DocumentedRules, MaxPathRefusesPlainPathsFromMaxPathOnAndFoldersFrom248) 
       {"file of 260", false, 260, false, ERROR_PATH_NOT_FOUND},
       {"file of 300 in the long-path form", false, 300, true, 0},
   };
+  wchar_t case_letter = L'a';
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+    ++case_letter;
     for (const bool rule : {false, true}) {
       sys::documented::Rules rules;
       rules.max_path = rule;
       sys::documented::enforce(rules);
       std::wstring path = path_of_length(c.length);
-      path.back() = rule ? L'1' : L'0';  // a name of its own for each round
+      path[path.size() - 2] = case_letter;  // a name of its own for each case and round
+      path.back() = rule ? L'1' : L'0';
       if (c.long_form) path = L"\\\\?\\" + path;
       ::SetLastError(0);
       bool made = false;
