@@ -2,27 +2,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 #include "common/fault_switch.hpp"
 #include "common/posix_fd.hpp"
 #include "common/utf8.hpp"
 #include "fs/text_file.hpp"
+#include "fs/write_all_posix.hpp"
 
 namespace tavo::fs {
-namespace {
-
-bool write_all(int fd, std::string_view text) noexcept {
-  while (!text.empty()) {
-    const ssize_t written = (fault::inject("write") ? -1 : ::write(fd, text.data(), text.size()));
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
-}  // namespace
 
 bool write_text_file(const Path& path, std::string_view text) {
   const std::string name = utf8_from_wide(path.text());
@@ -34,7 +20,8 @@ bool write_text_file(const Path& path, std::string_view text) {
   if (!file) return false;
   struct stat status {};
   if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1) return false;
-  if ((fault::inject("ftruncate") ? -1 : ::ftruncate(file.get(), 0)) != 0 || !write_all(file.get(), text)) return false;
+  if ((fault::inject("ftruncate") ? -1 : ::ftruncate(file.get(), 0)) != 0) return false;
+  if (posix_io::write_all(file.get(), text)) return false;
   // A write that only fails when the data reaches the disk must not pass for success.
   return (fault::inject("close") ? -1 : ::close(file.release())) == 0;
 }

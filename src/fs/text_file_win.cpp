@@ -3,6 +3,7 @@
 #include "common/fault_switch.hpp"
 #include "common/win_handles.hpp"
 #include "fs/text_file.hpp"
+#include "fs/write_all_win.hpp"
 
 namespace tavo::fs {
 namespace {
@@ -42,13 +43,7 @@ bool write_text_file(const Path& path, std::string_view text) {
       !(fault::inject("SetEndOfFile") ? FALSE : ::SetEndOfFile(file.get())))
     return false;
   const std::string bytes = with_crlf(text);
-  DWORD written = 0;
-  if (!(fault::inject("WriteFile")
-            ? FALSE
-            : ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) ||
-      written != bytes.size()) {
-    return false;
-  }
+  if (win_io::write_all(file.get(), bytes)) return false;
   return ::CloseHandle(file.release()) != 0;
 }
 

@@ -8,6 +8,7 @@
 #include "common/fault_switch.hpp"
 #include "common/posix_fd.hpp"
 #include "common/utf8.hpp"
+#include "fs/write_all_posix.hpp"
 #include "install/ini_encoding.hpp"
 #include "install/ini_text.hpp"
 #include "install/private_profile.hpp"
@@ -38,15 +39,8 @@ bool read_all(int fd, std::string& bytes) {
 }
 
 bool write_all_at_start(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t written =
-        (fault::inject("pwrite") ? -1
-                                 : ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done)));
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    done += static_cast<std::size_t>(written);
-  }
+  if ((fault::inject("lseek") ? -1 : ::lseek(fd, 0, SEEK_SET)) != 0) return false;
+  if (fs::posix_io::write_all(fd, bytes)) return false;
   return (fault::inject("ftruncate") ? -1 : ::ftruncate(fd, static_cast<off_t>(bytes.size()))) == 0;
 }
 
