@@ -13,18 +13,19 @@ namespace {
 
 // Where each payload file goes in the installation, in the order of verify::kPayloadFileNames.
 struct Placement {
-  const wchar_t* to;  // in the installation
-  bool overwrite;     // replaces what the "App" tree brought along
+  const wchar_t* folder;   // in the installation; null: its root
+  const wchar_t* renamed;  // the name there when it differs from the payload's
+  bool overwrite;          // replaces what the "App" tree brought along
 };
 
 constexpr Placement kPlacements[] = {
-    {L"App/Bin/TavoDrv.dll", true},          // TavoDrv.dll
-    {L"App/Bin/tusbshim.dll", true},         // tusbshim.dll
-    {L"App/Bin/tset.ini", true},             // tset-template.ini
-    {L"Treiber/device_binding.exe", false},  // device_binding.exe
-    {L"TAVO-starten.exe", false},
-    {L"TAVO-Treiber-installieren.exe", false},
-    {L"TAVO-Treiber-entfernen.exe", false},
+    {L"App/Bin", nullptr, true},      // TavoDrv.dll
+    {L"App/Bin", nullptr, true},      // tusbshim.dll
+    {L"App/Bin", L"tset.ini", true},  // tset-template.ini
+    {L"Treiber", nullptr, false},     // device_binding.exe
+    {nullptr, nullptr, false},        // TAVO-starten.exe
+    {nullptr, nullptr, false},        // TAVO-Treiber-installieren.exe
+    {nullptr, nullptr, false},        // TAVO-Treiber-entfernen.exe
 };
 static_assert(std::size(kPlacements) == verify::kPayloadFileCount);
 
@@ -40,8 +41,10 @@ void fill_staging_folder(const fs::Path& exe_dir, const fs::Path& source_dir, co
   if (fs::exists(presets)) fs::copy_tree(presets, fs::join(staging_dir, kPresetsTree));
   fs::create_directory(fs::join(staging_dir, L"Treiber"));
   for (std::size_t i = 0; i < kPayloadFileCount; ++i) {
-    fs::copy_file(fs::join(payload_dir, kPayloadFileNames[i]), fs::join(staging_dir, kPlacements[i].to),
-                  kPlacements[i].overwrite);
+    const Placement& place = kPlacements[i];
+    const fs::Path folder = place.folder != nullptr ? fs::join(staging_dir, place.folder) : staging_dir;
+    fs::copy_file(fs::join(payload_dir, kPayloadFileNames[i]),
+                  fs::join(folder, place.renamed != nullptr ? place.renamed : kPayloadFileNames[i]), place.overwrite);
   }
   fs::copy_file(fs::join(exe_dir, kUserGuideName), fs::join(staging_dir, kUserGuideName), false);
 }
