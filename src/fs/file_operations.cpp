@@ -2,7 +2,9 @@
 
 #include <vector>
 
+#include "common/error.hpp"
 #include "common/system_error.hpp"
+#include "fs/file_status.hpp"
 #include "fs/filesystem_error.hpp"
 
 namespace tavo::fs {
@@ -44,6 +46,12 @@ void create_directories(const Path& path) {
     if (error != ErrorCondition::missing_parent || !can_climb) throw FileSystemError("create_directories", error, path);
     pending.push_back({std::move(up)});
   }
+}
+
+void check_copy_source(const Path& from) {
+  const FileType type = status(from);
+  if (type == FileType::not_found) throw FileSystemError("copy_file", detail::not_found_code(), from);
+  if (type != FileType::regular) throw Error("Cannot read input file");
 }
 
 }  // namespace tavo::fs

@@ -22,6 +22,12 @@ void create_directories(const Path& path);
 // destination is a failure; with overwrite it is replaced. Raises FileSystemError "copy_file" with both paths.
 void copy_file(const Path& from, const Path& to, bool overwrite);
 
+// Raises what copy_file raises for a source that it cannot read because of what is (not) there, without
+// copying anything: FileSystemError "copy_file" with the path when nothing is there, Error "Cannot read input
+// file" when something other than a regular file is (links followed). Other failures to read the status raise
+// FileSystemError "status".
+void check_copy_source(const Path& from);
+
 // Renames a file or folder; nothing that exists at `to` is ever replaced (that fails with std::errc::file_exists).
 // Returns the system's error code, empty on success. A failure that may pass by itself (another program briefly
 // holds the folder) compares equal to ErrorCondition::transient_rename.

@@ -9,6 +9,7 @@
 #include "fs/file_operations.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/kernel_copy_posix.hpp"
+#include "fs/temporary_file.hpp"
 
 namespace tavo::fs {
 namespace {
@@ -51,13 +52,11 @@ void copy_file(const Path& from, const Path& to, bool overwrite) {
   // Overwriting writes a new file beside the destination and renames it over the destination. The old file is
   // thus replaced whole or not at all; a link at the destination is replaced, not written through; and a copy
   // of a file onto itself cannot truncate it first.
-  const std::string temporary = native(replacement_name(to));
-  int error = posix_copy::copy_to_new_file(AT_FDCWD, from_name.c_str(), AT_FDCWD, temporary.c_str());
-  if (error == 0 && sys::rename(temporary.c_str(), native(to).c_str()) != 0) {
-    error = errno;
-    sys::unlink(temporary.c_str());
-  }
+  const Path temporary = replacement_name(to);
+  const int error = posix_copy::copy_to_new_file(AT_FDCWD, from_name.c_str(), AT_FDCWD, native(temporary).c_str());
   if (error != 0) throw FileSystemError("copy_file", system_error_code(error), from, to);
+  TemporaryFile copy(temporary, to);
+  if (const std::error_code failure = copy.move_into_place()) throw FileSystemError("copy_file", failure, from, to);
 }
 
 std::error_code rename_without_replace(const Path& from, const Path& to) {

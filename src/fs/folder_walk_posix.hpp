@@ -1,5 +1,5 @@
 #pragma once
-// The depth-first folder walk shared by the link check and the tree copy on POSIX. Folders are opened relative
+// The depth-first folder walk shared by the link check, the tree listing and the tree copy on POSIX. Folders are opened relative
 // to their parent's descriptor, so no path is formed per entry and depth is not limited by PATH_MAX.
 
 #include "sys/calls_posix.hpp"
@@ -8,11 +8,24 @@
 #include <vector>
 
 #include "sys/handles_posix.hpp"
+#include "fs/tree_listing.hpp"
 
 namespace tavo::fs::posix_walk {
 
 inline bool is_dot_or_dot_dot(const char* name) noexcept {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// The kind of the entry `name` in the folder `dir` itself (a link is not followed); false with errno set when
+// its status cannot be read.
+inline bool entry_kind_at(int dir, const char* name, EntryKind& kind) noexcept {
+  struct stat status {};
+  if (sys::fstatat(dir, name, &status, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  kind = S_ISLNK(status.st_mode)   ? EntryKind::link
+         : S_ISDIR(status.st_mode) ? EntryKind::folder
+         : S_ISREG(status.st_mode) ? EntryKind::file
+                                   : EntryKind::other;
+  return true;
 }
 
 // Opens the folder `name` relative to `dir` (or AT_FDCWD) for listing; errno tells why when it fails. With
@@ -55,8 +68,8 @@ void walk(posix::UniqueDir root, Visitor& visitor, int open_flags) {
       continue;
     }
     if (is_dot_or_dot_dot(entry->d_name)) continue;
-    if (!visitor.visit(::dirfd(listing), *entry)) continue;
-    posix::UniqueDir folder = open_folder(::dirfd(listing), entry->d_name, open_flags);
+    if (!visitor.visit(sys::dirfd(listing), *entry)) continue;
+    posix::UniqueDir folder = open_folder(sys::dirfd(listing), entry->d_name, open_flags);
     if (!folder) visitor.fail(errno);
     levels.push_back(std::move(folder));
   }

@@ -1,5 +1,5 @@
 #pragma once
-// The depth-first folder walk shared by the link check and the tree copy on Windows.
+// The depth-first folder walk shared by the link check, the tree listing and the tree copy on Windows.
 
 #include "sys/calls_win.hpp"
 
@@ -7,11 +7,21 @@
 #include <vector>
 
 #include "sys/handles_win.hpp"
+#include "fs/tree_listing.hpp"
 
 namespace tavo::fs::win_walk {
 
 inline bool is_dot_or_dot_dot(const wchar_t* name) noexcept {
   return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+// The kind of an entry by its attributes: every reparse point is a link. INVALID_FILE_ATTRIBUTES has the
+// reparse bit set, so attributes that could not be read count as a link too.
+inline EntryKind entry_kind(DWORD attributes) noexcept {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::link;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::folder;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return EntryKind::other;
+  return EntryKind::file;
 }
 
 // Lists the folder `path` (long-path form); `data` receives the first entry. Returns the open listing, or an

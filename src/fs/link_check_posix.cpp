@@ -16,12 +16,12 @@ namespace {
 
 struct LinkRefusingVisitor {
   bool visit(int dir, const dirent& entry) const {
-    struct stat status {};
-    if (sys::fstatat(dir, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 ||
-        S_ISLNK(status.st_mode)) {
+    // An entry whose status cannot be read may be a link: it is refused as one.
+    EntryKind kind = EntryKind::link;
+    if (!posix_walk::entry_kind_at(dir, entry.d_name, kind) || kind == EntryKind::link) {
       throw Error(link_check::linked_entry);
     }
-    return S_ISDIR(status.st_mode);
+    return kind == EntryKind::folder;
   }
   void leave() const noexcept {}
   // ELOOP: a folder became a link after its test.

@@ -11,9 +11,8 @@
 namespace tavo::fs {
 namespace {
 
-// A link is any reparse point; attributes that cannot be read count as one. INVALID_FILE_ATTRIBUTES has the
-// reparse bit set, so one test covers both.
-bool is_refused(DWORD attributes) noexcept { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+// A link is any reparse point; attributes that cannot be read count as one (win_walk::entry_kind).
+bool is_refused(DWORD attributes) noexcept { return win_walk::entry_kind(attributes) == EntryKind::link; }
 
 // The root without trailing separators: with one, the attributes are those of a linked folder's target. A
 // drive root keeps its separator ("\\?\D:" would name the volume, not its root folder).
@@ -41,7 +40,7 @@ void refuse_linked_tree(const Path& root) {
         const DWORD attributes =
             sys::GetFileAttributesW(entry.c_str());
         if (is_refused(attributes)) throw Error(link_check::linked_entry);
-        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        return win_walk::entry_kind(attributes) == EntryKind::folder;
       },
       [&r](DWORD error) {
         throw FileSystemError(link_check::open_walk, system_error_code(static_cast<int>(error)), r);

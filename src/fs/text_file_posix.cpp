@@ -1,25 +1,11 @@
 #include "sys/calls_posix.hpp"
 
-#include <cerrno>
-
 #include "sys/handles_posix.hpp"
 #include "common/utf8.hpp"
 #include "fs/text_file.hpp"
+#include "fs/write_all_posix.hpp"
 
 namespace tavo::fs {
-namespace {
-
-bool write_all(int fd, std::string_view text) noexcept {
-  while (!text.empty()) {
-    const ssize_t written = sys::write(fd, text.data(), text.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
-}  // namespace
 
 bool write_text_file(const Path& path, std::string_view text) {
   const std::string name = utf8_from_wide(path.text());
@@ -29,7 +15,8 @@ bool write_text_file(const Path& path, std::string_view text) {
   if (!file) return false;
   struct stat status {};
   if (sys::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1) return false;
-  if (sys::ftruncate(file.get(), 0) != 0 || !write_all(file.get(), text)) return false;
+  if (sys::ftruncate(file.get(), 0) != 0) return false;
+  if (posix_io::write_all(file.get(), text)) return false;
   // A write that only fails when the data reaches the disk must not pass for success.
   return sys::close(file.release()) == 0;
 }

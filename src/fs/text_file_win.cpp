@@ -2,6 +2,7 @@
 
 #include "sys/handles_win.hpp"
 #include "fs/text_file.hpp"
+#include "fs/write_all_win.hpp"
 
 namespace tavo::fs {
 namespace {
@@ -39,11 +40,7 @@ bool write_text_file(const Path& path, std::string_view text) {
       !sys::SetEndOfFile(file.get()))
     return false;
   const std::string bytes = with_crlf(text);
-  DWORD written = 0;
-  if (!sys::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-      written != bytes.size()) {
-    return false;
-  }
+  if (win_io::write_all(file.get(), bytes)) return false;
   return sys::CloseHandle(file.release()) != 0;
 }
 

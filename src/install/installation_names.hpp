@@ -7,6 +7,5 @@ namespace tavo::install {
 inline constexpr wchar_t kMarkerName[] = L"TAVO-x64-installation.txt";
 inline constexpr std::string_view kVersionTag = "TAVO-WIN10-X64-1.0.0";
 inline constexpr wchar_t kStagingInfix[] = L".vorbereitung-";
-inline constexpr wchar_t kPayloadFolderName[] = L"Dateien";
 
 }  // namespace tavo::install

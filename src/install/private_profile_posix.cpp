@@ -5,6 +5,7 @@
 
 #include "sys/handles_posix.hpp"
 #include "common/utf8.hpp"
+#include "fs/write_all_posix.hpp"
 #include "install/ini_encoding.hpp"
 #include "install/ini_text.hpp"
 #include "install/private_profile.hpp"
@@ -35,14 +36,8 @@ bool read_all(int fd, std::string& bytes) {
 }
 
 bool write_all_at_start(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t written =
-        sys::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    done += static_cast<std::size_t>(written);
-  }
+  if (sys::lseek(fd, 0, SEEK_SET) != 0) return false;
+  if (fs::posix_io::write_all(fd, bytes)) return false;
   return sys::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
 }
 

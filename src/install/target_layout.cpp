@@ -1,45 +1,52 @@
 #include "install/target_layout.hpp"
 
+#include <iterator>
+
 #include "fs/file_operations.hpp"
 #include "fs/file_status.hpp"
-#include "fs/link_check.hpp"
 #include "fs/tree_copy.hpp"
+#include "install/package_checks.hpp"
+#include "verify/package_layout.hpp"
 
 namespace tavo::install {
 namespace {
 
-struct PayloadFile {
-  const wchar_t* from;  // in the payload folder
-  const wchar_t* to;    // in the installation
-  bool overwrite;       // replaces what the "App" tree brought along
+// Where each payload file goes in the installation, in the order of verify::kPayloadFileNames.
+struct Placement {
+  const wchar_t* folder;   // in the installation; null: its root
+  const wchar_t* renamed;  // the name there when it differs from the payload's
+  bool overwrite;          // replaces what the "App" tree brought along
 };
 
-constexpr PayloadFile kPayloadFiles[] = {
-    {L"TavoDrv.dll", L"App/Bin/TavoDrv.dll", true},
-    {L"tusbshim.dll", L"App/Bin/tusbshim.dll", true},
-    {L"tset-template.ini", L"App/Bin/tset.ini", true},
-    {L"device_binding.exe", L"Treiber/device_binding.exe", false},
-    {L"TAVO-starten.exe", L"TAVO-starten.exe", false},
-    {L"TAVO-Treiber-installieren.exe", L"TAVO-Treiber-installieren.exe", false},
-    {L"TAVO-Treiber-entfernen.exe", L"TAVO-Treiber-entfernen.exe", false},
+constexpr Placement kPlacements[] = {
+    {L"App/Bin", nullptr, true},      // TavoDrv.dll
+    {L"App/Bin", nullptr, true},      // tusbshim.dll
+    {L"App/Bin", L"tset.ini", true},  // tset-template.ini
+    {L"Treiber", nullptr, false},     // device_binding.exe
+    {nullptr, nullptr, false},        // TAVO-starten.exe
+    {nullptr, nullptr, false},        // TAVO-Treiber-installieren.exe
+    {nullptr, nullptr, false},        // TAVO-Treiber-entfernen.exe
 };
+static_assert(std::size(kPlacements) == verify::kPayloadFileCount);
 
 }  // namespace
 
 void fill_staging_folder(const fs::Path& exe_dir, const fs::Path& source_dir, const fs::Path& payload_dir,
                          const fs::Path& staging_dir) {
-  fs::copy_tree(fs::join(source_dir, L"App"), fs::join(staging_dir, L"App"));
-  fs::copy_tree(fs::join(source_dir, L"Tavo"), fs::join(staging_dir, L"Tavo"));
-  const fs::Path presets = fs::join(source_dir, L"Presets");
-  if (fs::exists(presets)) {
-    fs::refuse_linked_tree(presets);
-    fs::copy_tree(presets, fs::join(staging_dir, L"Presets"));
-  }
+  using namespace verify;
+  fs::copy_tree(fs::join(source_dir, kAppTree), fs::join(staging_dir, kAppTree));
+  fs::copy_tree(fs::join(source_dir, kTavoTree), fs::join(staging_dir, kTavoTree));
+  run_until_first_problem(package_checks({exe_dir, source_dir}, Stage::presets));
+  const fs::Path presets = fs::join(source_dir, kPresetsTree);
+  if (fs::exists(presets)) fs::copy_tree(presets, fs::join(staging_dir, kPresetsTree));
   fs::create_directory(fs::join(staging_dir, L"Treiber"));
-  for (const PayloadFile& file : kPayloadFiles) {
-    fs::copy_file(fs::join(payload_dir, file.from), fs::join(staging_dir, file.to), file.overwrite);
+  for (std::size_t i = 0; i < kPayloadFileCount; ++i) {
+    const Placement& place = kPlacements[i];
+    const fs::Path folder = place.folder != nullptr ? fs::join(staging_dir, place.folder) : staging_dir;
+    fs::copy_file(fs::join(payload_dir, kPayloadFileNames[i]),
+                  fs::join(folder, place.renamed != nullptr ? place.renamed : kPayloadFileNames[i]), place.overwrite);
   }
-  fs::copy_file(fs::join(exe_dir, L"Anleitung.txt"), fs::join(staging_dir, L"Anleitung.txt"), false);
+  fs::copy_file(fs::join(exe_dir, kUserGuideName), fs::join(staging_dir, kUserGuideName), false);
 }
 
 void create_user_folders(const fs::Path& staging_dir) {

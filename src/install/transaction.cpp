@@ -7,26 +7,22 @@
 #include "fs/durability.hpp"
 #include "fs/file_operations.hpp"
 #include "fs/file_status.hpp"
-#include "fs/link_check.hpp"
 #include "install/editor_config.hpp"
 #include "install/finalize.hpp"
 #include "install/installation_marker.hpp"
-#include "install/installation_names.hpp"
+#include "install/package_checks.hpp"
 #include "install/staging_folder.hpp"
 #include "install/target_layout.hpp"
-#include "verify/manifest.hpp"
-#include "verify/original_software.hpp"
+#include "verify/package_layout.hpp"
 
 namespace tavo::install {
 
 void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, const fs::Path& target_dir) {
   // Checking: nothing is written until the package has proven intact.
   progress::start_phase(progress::Phase::checking);
-  const fs::Path payload_dir = fs::join(exe_dir, kPayloadFolderName);
-  verify::verify_payload_manifest(payload_dir);
-  verify::verify_software_manifest(source_dir);
-  if (!verify::has_original_software(source_dir)) throw Error("Original TAVO software missing");
-  verify::check_driver_dll_version(source_dir);
+  const CheckedPackage package{exe_dir, source_dir};
+  run_until_first_problem(package_checks(package, Stage::content));
+  const fs::Path payload_dir = fs::join(exe_dir, verify::kPayloadFolderName);
 
   // An existing target is never touched: either it is this installation already, or it is refused.
   if (fs::exists(target_dir)) {
@@ -44,8 +40,7 @@ void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, c
     throw Error("Destination inside bundled original software");
   }
 
-  fs::refuse_linked_tree(fs::join(source_dir, L"App"));
-  fs::refuse_linked_tree(fs::join(source_dir, L"Tavo"));
+  run_until_first_problem(package_checks(package, Stage::source_trees));
 
   // Preparing: the staging folder is a fresh sibling of the target.
   fs::create_directories(fs::parent(target_dir));

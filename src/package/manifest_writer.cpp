@@ -6,18 +6,19 @@
 #include <vector>
 
 #include "common/utf8.hpp"
+#include "fs/temporary_file.hpp"
+#include "fs/tree_listing.hpp"
 #include "package/name_rules.hpp"
-#include "package/hashing.hpp"
 #include "package/package_error.hpp"
-#include "package/package_layout.hpp"
-#include "package/package_tree.hpp"
-#include "package/replace_file.hpp"
 #include "verify/manifest.hpp"
+#include "verify/package_layout.hpp"
+#include "verify/sha256.hpp"
 
 namespace tavo::package {
 namespace {
 
-constexpr std::size_t kLeastSoftwareFiles = 100;
+using verify::kManifestName;
+using verify::kPayloadFileNames;
 
 struct ListedFile {
   std::wstring path;  // relative, "/" between components
@@ -31,15 +32,15 @@ bool is_payload_file_name(std::wstring_view name) {
 // The files that the manifest will list; every entry that keeps it from being written becomes a problem.
 std::vector<ListedFile> listed_files(const fs::Path& folder, ManifestFolder kind, ProblemList& problems) {
   std::vector<ListedFile> files;
-  for (const TreeEntry& entry : list_tree(folder)) {
+  for (const fs::TreeEntry& entry : fs::list_tree(folder)) {
     if (entry.path == kManifestName) continue;
     const std::string label = utf8_from_wide(entry.path);
     problems.check(label, [&] {
       refuse_entry_kind(entry);
-      if (kind == ManifestFolder::payload && !(entry.kind == EntryKind::file && is_payload_file_name(entry.path))) {
+      if (kind == ManifestFolder::payload && !(entry.kind == fs::EntryKind::file && is_payload_file_name(entry.path))) {
         throw PackageError("Not one of the seven payload files");
       }
-      if (entry.kind != EntryKind::file) return;
+      if (entry.kind != fs::EntryKind::file) return;
       refuse_unlistable_path(entry.path);
       files.push_back({entry.path, utf8_name(entry.path)});
     });
@@ -58,7 +59,7 @@ std::size_t write_manifest(const fs::Path& folder, ManifestFolder kind, Progress
       if (!present) problems.add(utf8_name(name), "Payload file missing");
     }
     if (problems.empty()) problems.check("TavoDrv.dll", [&] { verify::check_patched_payload_dll(folder); });
-  } else if (files.size() < kLeastSoftwareFiles) {
+  } else if (files.size() < verify::kLeastSoftwareFiles) {
     problems.add(utf8_name(kManifestName), "Bundled software incomplete");
   }
   if (!problems.empty()) return 0;
@@ -67,14 +68,15 @@ std::size_t write_manifest(const fs::Path& folder, ManifestFolder kind, Progress
   std::string text;
   for (const ListedFile& file : files) {
     problems.check(file.name, [&] {
-      text += digest_with_progress(fs::join(folder, file.path), progress);
+      text += verify::file_sha256(fs::join(folder, file.path));  // its bytes reach `progress` as it hashes
+      progress.hashed_file();
       text += "  ";
       text += file.name;
       text += '\n';
     });
   }
   if (!problems.empty()) return 0;
-  replace_file(fs::join(folder, kManifestName), text);
+  fs::replace_file(fs::join(folder, kManifestName), text);
   return files.size();
 }
 

@@ -59,9 +59,9 @@ void refuse_unlistable_path(std::wstring_view path) {
   }
 }
 
-void refuse_entry_kind(const TreeEntry& entry) {
-  if (entry.kind == EntryKind::link) throw PackageError("Links are not allowed in a setup package");
-  if (entry.kind == EntryKind::other) throw PackageError("Neither a file nor a folder");
+void refuse_entry_kind(const fs::TreeEntry& entry) {
+  if (entry.kind == fs::EntryKind::link) throw PackageError("Links are not allowed in a setup package");
+  if (entry.kind == fs::EntryKind::other) throw PackageError("Neither a file nor a folder");
 }
 
 void refuse_windows_unfit_path(std::wstring_view path) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "package/package_tree.hpp"
+#include "fs/tree_listing.hpp"
 
 namespace tavo::package {
 
@@ -19,7 +19,7 @@ void refuse_unlistable_path(std::wstring_view path);
 
 // Raises PackageError for a link ("Links are not allowed in a setup package") or an entry that is neither
 // a file nor a folder.
-void refuse_entry_kind(const TreeEntry& entry);
+void refuse_entry_kind(const fs::TreeEntry& entry);
 
 // Raises PackageError "Windows cannot hold this name" when a component of the path cannot be a file name on
 // Windows: control characters, < > : " / \ | ? *, a dot or blank at its end, or a device name (CON, NUL, COM1,

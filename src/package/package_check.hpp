@@ -6,11 +6,11 @@
 
 namespace tavo::package {
 
-// Runs on the package in `root` the checks that the setup runs before it writes anything: the presence of the
-// original software, both manifests line by line, the payload's patched driver DLL, the driver DLL of the
-// original software, the link check of its folder trees, and the files it copies besides (the seven payload
-// files, the user guide). Every problem goes into `problems` with the setup's own message; unlike the setup,
-// the check goes on after a problem. Only reads.
+// Runs on the package in `root` the setup's own check steps (install::package_checks, every stage): the
+// presence of the original software, both manifests line by line, the payload's patched driver DLL, the driver
+// DLL of the original software, the link check of its folder trees, and the files it copies besides (the seven
+// payload files, the user guide). Every problem goes into `problems` with the setup's own message and the file
+// it concerns; unlike the setup, the check goes on after a problem. Only reads.
 void check_package(const fs::Path& root, Progress& progress, ProblemList& problems);
 
 }  // namespace tavo::package

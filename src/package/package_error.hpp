@@ -1,15 +1,16 @@
 #pragma once
 
-#include <stdexcept>
 #include <string>
+
+#include "common/error.hpp"
 
 namespace tavo::package {
 
 // A failure of the package tool itself (not a problem of the package), such as an archive that cannot be
-// written. Caught where the tool's run is caught.
-class PackageError : public std::runtime_error {
+// written. One of the program's errors: caught where the tool's run is caught.
+class PackageError : public Error {
  public:
-  explicit PackageError(const std::string& message) : std::runtime_error(message) {}
+  explicit PackageError(const std::string& message) : Error(message) {}
 };
 
 }  // namespace tavo::package

@@ -3,15 +3,16 @@
 #include <exception>
 #include <optional>
 
+#include "common/progress.hpp"
 #include "common/utf8.hpp"
 #include "fs/path.hpp"
 #include "package/command_line.hpp"
 #include "package/manifest_writer.hpp"
 #include "package/package_check.hpp"
-#include "package/package_layout.hpp"
 #include "package/problems.hpp"
 #include "package/progress.hpp"
 #include "package/release.hpp"
+#include "verify/package_layout.hpp"
 
 namespace tavo::package {
 namespace {
@@ -25,7 +26,7 @@ std::string run_command(const Command& command, Progress& progress, ProblemList&
     case Action::manifest: {
       const ManifestFolder kind = command.payload ? ManifestFolder::payload : ManifestFolder::software;
       const std::size_t count = write_manifest(command.folder, kind, progress, problems);
-      return "wrote " + shown(fs::join(command.folder, kManifestName)) + ": " + std::to_string(count) + " files";
+      return "wrote " + shown(fs::join(command.folder, verify::kManifestName)) + ": " + std::to_string(count) + " files";
     }
     case Action::check:
       check_package(command.folder, progress, problems);
@@ -57,6 +58,7 @@ int run_package_tool(const std::vector<std::wstring>& arguments, const Console& 
   ProblemList problems;
   std::string done;
   try {
+    const progress::Listening listening(progress);  // the digests report their bytes to it
     done = run_command(*command, progress, problems);
   } catch (const std::exception& failure) {
     progress.finish();

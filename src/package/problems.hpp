@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/error.hpp"
+
 namespace tavo::package {
 
 // One thing that keeps a package from being accepted: the file it concerns (relative to the folder the tool
@@ -19,19 +21,16 @@ class ProblemList {
  public:
   void add(std::string file, std::string message) { problems_.push_back({std::move(file), std::move(message)}); }
 
-  // Runs one check; a failure of the program's own kinds becomes a problem of `file`.
+  // Runs one check; a failure of the program's own family (Error) becomes a problem of `file`. Anything else
+  // (out of memory, a logic error) goes on to the caller.
   template <typename Check>
   void check(const std::string& file, Check&& run) {
     try {
       run();
-    } catch (...) {
-      note_current(file);
+    } catch (const Error& failure) {
+      add(file, failure.what());
     }
   }
-
-  // Inside a handler: the failure in flight becomes a problem of `file`. Anything that is not a runtime error
-  // (out of memory, a logic error) goes on to the caller.
-  void note_current(const std::string& file);
 
   bool empty() const noexcept { return problems_.empty(); }
   const std::vector<Problem>& all() const noexcept { return problems_; }

@@ -25,6 +25,14 @@ void Progress::hashed_bytes(std::uint64_t count) {
   report_if_due();
 }
 
+void Progress::bytes_done(std::uint64_t count) noexcept {
+  try {
+    hashed_bytes(count);
+  } catch (...) {
+    // A report that cannot be written takes nothing from the digest.
+  }
+}
+
 void Progress::hashed_file() {
   ++files_;
   report_if_due();

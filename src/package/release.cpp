@@ -7,14 +7,19 @@
 #include "common/utf8.hpp"
 #include "fs/file_status.hpp"
 #include "fs/path_forms.hpp"
+#include "fs/tree_listing.hpp"
 #include "package/name_rules.hpp"
 #include "package/package_check.hpp"
 #include "package/package_error.hpp"
-#include "package/package_layout.hpp"
-#include "package/package_tree.hpp"
 #include "package/zip_archive.hpp"
 
 namespace tavo::package {
+namespace {
+
+// The setup program, at the package's root in a release.
+constexpr wchar_t kSetupProgramName[] = L"TAVO-Setup.exe";
+
+}  // namespace
 
 std::size_t release_package(const fs::Path& root, const fs::Path& archive, Progress& progress, ProblemList& problems) {
   // The archive would end up in the next release of the same folder.
@@ -23,23 +28,23 @@ std::size_t release_package(const fs::Path& root, const fs::Path& archive, Progr
   }
   check_package(root, progress, problems);
 
-  const std::vector<TreeEntry> entries = list_tree(root);
-  for (const TreeEntry& entry : entries) {
+  const std::vector<fs::TreeEntry> entries = fs::list_tree(root);
+  for (const fs::TreeEntry& entry : entries) {
     problems.check(utf8_from_wide(entry.path), [&] {
       refuse_entry_kind(entry);
       utf8_name(entry.path);
       refuse_windows_unfit_path(entry.path);
     });
   }
-  const bool has_setup_program = std::any_of(entries.begin(), entries.end(), [](const TreeEntry& entry) {
-    return entry.kind == EntryKind::file && entry.path == kSetupProgramName;
+  const bool has_setup_program = std::any_of(entries.begin(), entries.end(), [](const fs::TreeEntry& entry) {
+    return entry.kind == fs::EntryKind::file && entry.path == kSetupProgramName;
   });
   if (!has_setup_program) problems.add(utf8_from_wide(kSetupProgramName), "Setup program missing");
   if (!problems.empty()) return 0;
 
   write_zip_archive(root, entries, archive);
   return static_cast<std::size_t>(
-      std::count_if(entries.begin(), entries.end(), [](const TreeEntry& e) { return e.kind == EntryKind::file; }));
+      std::count_if(entries.begin(), entries.end(), [](const fs::TreeEntry& e) { return e.kind == fs::EntryKind::file; }));
 }
 
 }  // namespace tavo::package

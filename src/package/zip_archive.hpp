@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "fs/path.hpp"
-#include "package/package_tree.hpp"
+#include "fs/tree_listing.hpp"
 
 namespace tavo::package {
 
@@ -11,6 +11,6 @@ namespace tavo::package {
 // entries named by their relative paths and flagged as UTF-8. The archive is written under a temporary name
 // beside `archive` and renamed to it at the end; a failed run leaves no archive and no temporary file.
 // Raises PackageError when the archive cannot be made, FileSystemError "rename" when it cannot be put in place.
-void write_zip_archive(const fs::Path& root, const std::vector<TreeEntry>& entries, const fs::Path& archive);
+void write_zip_archive(const fs::Path& root, const std::vector<fs::TreeEntry>& entries, const fs::Path& archive);
 
 }  // namespace tavo::package

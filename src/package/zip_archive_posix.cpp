@@ -4,9 +4,10 @@
 
 #include "common/unique_resource.hpp"
 #include "common/utf8.hpp"
+#include "fs/filesystem_error.hpp"
 #include "fs/path_forms.hpp"
+#include "fs/temporary_file.hpp"
 #include "package/package_error.hpp"
-#include "package/temporary_file.hpp"
 #include "package/zip_archive.hpp"
 
 namespace tavo::package {
@@ -25,10 +26,11 @@ struct ZipArchiveTraits {
 
 }  // namespace
 
-void write_zip_archive(const fs::Path& root, const std::vector<TreeEntry>& entries, const fs::Path& archive) {
+void write_zip_archive(const fs::Path& root, const std::vector<fs::TreeEntry>& entries, const fs::Path& archive) {
   const fs::Path target = fs::long_path_form(archive);
   const fs::Path source = fs::long_path_form(root);
-  const std::string temporary_name = utf8_from_wide(TemporaryFile::name_for(target).text());
+  const fs::Path temporary = fs::temporary_name_for(target);
+  const std::string temporary_name = utf8_from_wide(temporary.text());
 
   int error = 0;
   UniqueResource<ZipArchiveTraits> zip(::zip_open(temporary_name.c_str(), ZIP_CREATE | ZIP_EXCL, &error));
@@ -40,9 +42,9 @@ void write_zip_archive(const fs::Path& root, const std::vector<TreeEntry>& entri
     throw PackageError("Cannot write the archive: " + text);
   }
 
-  for (const TreeEntry& entry : entries) {
+  for (const fs::TreeEntry& entry : entries) {
     const std::string name = utf8_from_wide(entry.path);
-    if (entry.kind == EntryKind::folder) {
+    if (entry.kind == fs::EntryKind::folder) {
       if (::zip_dir_add(zip.get(), name.c_str(), ZIP_FL_ENC_UTF_8) < 0) fail(name, zip.get());
       continue;
     }
@@ -57,7 +59,10 @@ void write_zip_archive(const fs::Path& root, const std::vector<TreeEntry>& entri
   // The files are read now; the library writes the archive beside the temporary name and renames it there.
   if (::zip_close(zip.get()) != 0) fail(utf8_from_wide(archive.text()), zip.get());
   zip.release();
-  TemporaryFile(target).move_into_place();
+  fs::TemporaryFile file(temporary, target);
+  if (const std::error_code failure = file.move_into_place()) {
+    throw fs::FileSystemError("rename", failure, temporary, target);
+  }
 }
 
 }  // namespace tavo::package

@@ -4,7 +4,7 @@
 namespace tavo::package {
 
 // Releases are made where the Windows program is built: the Linux build has the archive library.
-void write_zip_archive(const fs::Path&, const std::vector<TreeEntry>&, const fs::Path&) {
+void write_zip_archive(const fs::Path&, const std::vector<fs::TreeEntry>&, const fs::Path&) {
   throw PackageError("Releases are made with the Linux build of the package tool");
 }
 

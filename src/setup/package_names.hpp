@@ -1,10 +1,10 @@
 #pragma once
-// The names that the setup finds beside itself and the default target's name.
+// The names that the setup writes beside itself and the default target's name (the package's own names are
+// in verify/package_layout.hpp).
 
 namespace tavo::setup {
 
 inline constexpr wchar_t kResultFileName[] = L"Setup-Ergebnis.txt";
 inline constexpr wchar_t kDefaultTargetName[] = L"Tessaroll TAVO-x64";
-inline constexpr wchar_t kSourceFolderName[] = L"Originalsoftware";
 
 }  // namespace tavo::setup

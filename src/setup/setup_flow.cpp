@@ -8,6 +8,7 @@
 #include "setup/messages.hpp"
 #include "setup/package_names.hpp"
 #include "setup/progress_meter.hpp"
+#include "verify/package_layout.hpp"
 
 namespace tavo::setup {
 namespace {
@@ -35,7 +36,7 @@ struct Folders {
 
 Folders settle_folders(SetupSystem& system, const fs::Path& exe_dir, const CommandLine& command_line) {
   Folders folders;
-  folders.source_dir = fs::join(exe_dir, kSourceFolderName);
+  folders.source_dir = fs::join(exe_dir, verify::kSourceFolderName);
   if (!system.has_original_software(folders.source_dir)) throw Error("Bundled original software missing");
 
   folders.target_dir = fs::Path(command_line.target);

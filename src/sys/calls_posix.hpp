@@ -47,6 +47,9 @@ inline ssize_t write(int fd, const void* buffer, size_t size) noexcept {
 inline ssize_t pwrite(int fd, const void* buffer, size_t size, off_t offset) noexcept {
   return refused("pwrite") ? -1 : ::pwrite(fd, buffer, size, offset);
 }
+inline off_t lseek(int fd, off_t offset, int whence) noexcept {
+  return refused("lseek") ? -1 : ::lseek(fd, offset, whence);
+}
 inline int ftruncate(int fd, off_t length) noexcept { return refused("ftruncate") ? -1 : ::ftruncate(fd, length); }
 inline int fsync(int fd) noexcept { return refused("fsync") ? -1 : ::fsync(fd); }
 inline int syncfs(int fd) noexcept { return refused("syncfs") ? -1 : ::syncfs(fd); }
@@ -97,6 +100,7 @@ inline char* getcwd(char* buffer, size_t size) noexcept { return refused("getcwd
 // Folder listings.
 inline DIR* fdopendir(int fd) noexcept { return refused("fdopendir") ? nullptr : ::fdopendir(fd); }
 inline dirent* readdir(DIR* listing) noexcept { return refused("readdir") ? nullptr : ::readdir(listing); }
+inline int dirfd(DIR* listing) noexcept { return ::dirfd(listing); }  // the listing's own descriptor: no call
 
 // Processes.
 inline int posix_spawn(pid_t* pid, const char* path, const posix_spawn_file_actions_t* actions,

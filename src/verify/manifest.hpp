@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/error.hpp"
 #include "fs/path.hpp"
 
 namespace tavo::verify {
@@ -18,24 +19,37 @@ void verify_payload_manifest(const fs::Path& payload_dir);
 // folder, names in UTF-8). Raises like verify_payload_manifest.
 void verify_software_manifest(const fs::Path& source_dir);
 
-// Takes part in a manifest's line checks. The setup's verifications end at the first failing line; a tool
-// that reports every problem notes a failing line and lets the verification go on with the next one.
+// Takes part in a manifest's line checks for a tool that reports every problem: it notes each failing line,
+// and the verification goes on with the next one. (The setup's verifications have no watcher: there the first
+// failing line raises.)
 class LineWatcher {
  public:
   virtual ~LineWatcher() = default;
-  // The digest of one listed file, as file_sha256 computes it.
-  virtual std::string digest(const fs::Path& file) = 0;
-  // Runs while the failure of line `number` (counted from 1) is being handled; `name` is the line's name part,
-  // empty when the line's layout is wrong. Rethrow (`throw;`) to end the verification with that failure;
-  // return to go on with the next line.
+  // The digest of one listed file; file_sha256 unless a watcher wants to see each file.
+  virtual std::string digest(const fs::Path& file);
+  // Line `number` (counted from 1) failed with failure(); `name` is the line's name part, empty when the line's
+  // layout is wrong. Returning goes on with the next line; whatever this raises ends the verification.
   virtual void line_failed(std::uint32_t number, std::string_view name) = 0;
+
+  // Hands the failure of one line to line_failed.
+  void report(std::uint32_t number, std::string_view name, const Error& failure);
+
+ protected:
+  // The failure of the line that line_failed is told of; only valid during that call.
+  const Error& failure() const noexcept { return *failure_; }
+
+ private:
+  const Error* failure_ = nullptr;
 };
 
-// The steps of the two verifications one by one. The entries' checks count every line that was checked, so
-// with a watcher that goes on after a failure the count still measures the manifest, not its good lines.
-// verify_payload_manifest is verify_payload_entries followed by check_patched_payload_dll.
-void verify_payload_entries(const fs::Path& payload_dir, LineWatcher& watcher);   // lines and their count
+// The steps of the two verifications one by one, with a watcher or, without one, raising at the first failing
+// line. The entries' checks count every line that was checked, so with a watcher the count still measures the
+// manifest, not its good lines. verify_payload_manifest is verify_payload_entries followed by
+// check_patched_payload_dll; verify_software_manifest is verify_software_entries.
+void verify_payload_entries(const fs::Path& payload_dir);                        // lines and their count
+void verify_payload_entries(const fs::Path& payload_dir, LineWatcher& watcher);
 void check_patched_payload_dll(const fs::Path& payload_dir);                     // "Wrong patched DLL"
-void verify_software_entries(const fs::Path& source_dir, LineWatcher& watcher);  // lines and their count
+void verify_software_entries(const fs::Path& source_dir);                        // lines and their count
+void verify_software_entries(const fs::Path& source_dir, LineWatcher& watcher);
 
 }  // namespace tavo::verify

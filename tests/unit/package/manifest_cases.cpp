@@ -8,11 +8,11 @@
 #include <set>
 #include <sstream>
 
-#include "package/package_layout.hpp"
 #include "package/problems.hpp"
 #include "package/progress.hpp"
 #include "support/test_support.hpp"
 #include "verify/known_digests.hpp"
+#include "verify/package_layout.hpp"
 #include "verify/sha256.hpp"
 
 namespace tavo::package::test {
@@ -41,7 +41,7 @@ void make_software_folder(const fs::Path& dir, int count) {
 }
 
 void make_payload_folder(const fs::Path& dir, const std::string& patched_dll) {
-  for (const wchar_t* name : kPayloadFileNames) {
+  for (const wchar_t* name : verify::kPayloadFileNames) {
     tavo::test::write_file(fs::join(dir, name), std::wstring_view(name) == L"TavoDrv.dll" ? patched_dll : "MZ tool");
   }
 }
@@ -66,7 +66,7 @@ void expect_refusal(const RefusalCase& refusal) {
   } else {
     make_software_folder(dir.path(), 100);
   }
-  const fs::Path manifest = dir / kManifestName;
+  const fs::Path manifest = dir / verify::kManifestName;
   const std::string old_manifest = "old manifest\n";
   tavo::test::write_file(manifest, old_manifest);
   refusal.change(dir.path());

@@ -12,9 +12,9 @@
 #include "fs/file_operations.hpp"
 #include "fs/path_forms.hpp"
 #include "manifest_cases.hpp"
-#include "package/package_layout.hpp"
 #include "support/test_support.hpp"
 #include "verify/manifest.hpp"
+#include "verify/package_layout.hpp"
 #include "verify/sha256.hpp"
 
 namespace tavo::package {
@@ -56,7 +56,7 @@ TEST(ManifestWriter, SoftwareManifestIsAcceptedByTheSetupsVerification) {
   EXPECT_EQ(test::manifest_problems(dir.path(), ManifestFolder::software), "");
   EXPECT_NO_THROW(verify::verify_software_manifest(dir.path()));
 
-  const std::vector<std::string> lines = lines_of(tavo::test::read_file(dir / kManifestName));
+  const std::vector<std::string> lines = lines_of(tavo::test::read_file(dir / verify::kManifestName));
   ASSERT_EQ(lines.size(), 100u + special.size());
   std::vector<std::string> names;
   for (const std::string& line : lines) {
@@ -76,11 +76,11 @@ TEST(ManifestWriter, PayloadManifestIsAcceptedByTheSetupsVerification) {
   if (!dll) GTEST_SKIP() << "this build does not know the fixture driver DLL's digest";
   TempDir dir;
   test::make_payload_folder(dir.path(), *dll);
-  tavo::test::write_file(dir / kManifestName, "old manifest\n");
+  tavo::test::write_file(dir / verify::kManifestName, "old manifest\n");
 
   EXPECT_EQ(test::manifest_problems(dir.path(), ManifestFolder::payload), "");
   EXPECT_NO_THROW(verify::verify_payload_manifest(dir.path()));
-  const std::vector<std::string> lines = lines_of(tavo::test::read_file(dir / kManifestName));
+  const std::vector<std::string> lines = lines_of(tavo::test::read_file(dir / verify::kManifestName));
   ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[0].substr(66), "TAVO-Treiber-entfernen.exe");  // upper case sorts before lower case
   EXPECT_EQ(lines[6].substr(66), "tusbshim.dll");

@@ -77,13 +77,13 @@ TEST(WindowsUnfitPath, RefusesNamesThatWindowsCannotHold) {
 
 TEST(EntryKind, RefusesLinksAndSpecialFiles) {
   const struct {
-    EntryKind kind;
+    fs::EntryKind kind;
     const char* expected;
   } cases[] = {
-      {EntryKind::file, "accepted"},
-      {EntryKind::folder, "accepted"},
-      {EntryKind::link, "Links are not allowed in a setup package"},
-      {EntryKind::other, "Neither a file nor a folder"},
+      {fs::EntryKind::file, "accepted"},
+      {fs::EntryKind::folder, "accepted"},
+      {fs::EntryKind::link, "Links are not allowed in a setup package"},
+      {fs::EntryKind::other, "Neither a file nor a folder"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(outcome([&] { refuse_entry_kind({L"x", c.kind}); }), c.expected);

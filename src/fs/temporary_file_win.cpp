@@ -1,0 +1,42 @@
+#include "sys/calls_win.hpp"
+
+#include "common/system_error.hpp"
+#include "sys/handles_win.hpp"
+#include "fs/filesystem_error.hpp"
+#include "fs/path_forms.hpp"
+#include "fs/temporary_file.hpp"
+#include "fs/write_all_win.hpp"
+
+namespace tavo::fs {
+
+TemporaryFile::~TemporaryFile() {
+  if (!moved_) sys::DeleteFileW(path_.text().c_str());
+}
+
+std::error_code TemporaryFile::move_into_place() noexcept {
+  // MOVEFILE_WRITE_THROUGH: the rename is on disk when it returns.
+  if (!sys::MoveFileExW(path_.text().c_str(), final_path_.text().c_str(),
+                                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return last_system_error();
+  }
+  moved_ = true;
+  return {};
+}
+
+void replace_file(const Path& path, std::string_view bytes) {
+  const Path target = long_path_form(path);
+  const Path name = temporary_name_for(target);
+  win::UniqueFileHandle handle(sys::CreateFileW(name.text().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) throw FileSystemError("write", last_system_error(), name);
+  TemporaryFile file(name, target);
+  if (const std::error_code error = win_io::write_all(handle.get(), bytes)) throw FileSystemError("write", error, name);
+  // Durable before visible: the rename must not put an empty or partial file in place after a power cut.
+  if (!sys::FlushFileBuffers(handle.get())) {
+    throw FileSystemError("write", last_system_error(), name);
+  }
+  handle.reset();
+  if (const std::error_code error = file.move_into_place()) throw FileSystemError("rename", error, name, target);
+}
+
+}  // namespace tavo::fs
