@@ -91,13 +91,10 @@ void run_until_first_problem(const std::vector<CheckStep>& steps) {
 void run_every_step(const std::vector<CheckStep>& steps,
                     const std::function<void(const CheckStep& step, const Error& failure)>& problem) {
   for (const CheckStep& step : steps) {
+    // A step whose need cannot even be told (the folder cannot be looked at) is a problem of its own: skipping
+    // it would accept a package that was never checked.
     try {
-      // A step whose need cannot even be told is left to the step that reports what is missing.
       if (step.worth_taking && !step.worth_taking()) continue;
-    } catch (const Error&) {
-      continue;
-    }
-    try {
       step.run();
     } catch (const Error& failure) {
       problem(step, failure);
