@@ -15,7 +15,6 @@
 #include "common/utf8.hpp"
 #include "driver_fixtures.hpp"
 #include "fs/path_forms.hpp"
-#include "install/finalize.hpp"
 #include "install/installation_marker.hpp"
 #include "install/transaction.hpp"
 #include "reference_sha256.hpp"
@@ -77,9 +76,9 @@ class FaultWalk : public ::testing::Test {
     write_files(payload_dir(), payload);
     test::write_file(dir / L"Paket/Anleitung.txt", "Anleitung\r\n");
     package = files_below(dir / L"Paket");
-    previous_sleep = install::set_retry_sleep([](unsigned) {});  // the final rename's retries without waiting
+    sys::test::skip_pauses(true);  // the final rename's retries without waiting
   }
-  void TearDown() override { install::set_retry_sleep(previous_sleep); }
+  void TearDown() override { sys::test::skip_pauses(false); }
 
   fs::Path exe_dir() const { return fs::absolute_normal_form(dir / L"Paket"); }
   fs::Path source_dir() const { return fs::absolute_normal_form(dir / L"Paket/Originalsoftware"); }
@@ -167,7 +166,6 @@ class FaultWalk : public ::testing::Test {
   test::TempDir dir;
   Files payload;
   Files package;
-  install::RetrySleep previous_sleep = nullptr;
 };
 
 TEST_F(FaultWalk, EveryCallFailingOnceOrForGoodKeepsThePromises) {
