@@ -30,13 +30,14 @@ void replace_file(const Path& path, std::string_view bytes) {
                                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle) throw FileSystemError("write", last_system_error(), name);
   TemporaryFile file(name, target);
-  if (const std::error_code error = win_io::write_all(handle.get(), bytes)) throw FileSystemError("write", error, name);
+  std::error_code error = win_io::write_all(handle.get(), bytes);
   // Durable before visible: the rename must not put an empty or partial file in place after a power cut.
-  if (!sys::FlushFileBuffers(handle.get())) {
-    throw FileSystemError("write", last_system_error(), name);
-  }
+  if (!error && !sys::FlushFileBuffers(handle.get())) error = last_system_error();
+  // Closed before the file is renamed or, after a failure, removed: Windows removes no file that is open
+  // without delete sharing.
   handle.reset();
-  if (const std::error_code error = file.move_into_place()) throw FileSystemError("rename", error, name, target);
+  if (error) throw FileSystemError("write", error, name);
+  if ((error = file.move_into_place())) throw FileSystemError("rename", error, name, target);
 }
 
 }  // namespace tavo::fs

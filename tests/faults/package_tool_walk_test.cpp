@@ -141,7 +141,13 @@ TEST_F(PackageToolWalk, ManifestIsOldOrCompleteAndNoTemporaryFileIsLeft) {
   const std::string old_manifest = before.at("SHA256SUMS.txt");
   // The new manifest lists the same files in the tool's own order: the fixture's map order is byte order too.
   const std::string new_manifest = old_manifest;
-  const auto reset = [&] { test::write_file(fs::join(software, L"SHA256SUMS.txt"), "alt\n"); };
+  // Each run starts from the same folder: the old manifest, and no temporary file that an earlier run left.
+  const auto reset = [&] {
+    for (const auto& entry : std::filesystem::directory_iterator(test::std_path(software))) {
+      if (entry.path().filename().u8string().rfind("SHA256SUMS.txt.tmp-", 0) == 0) std::filesystem::remove(entry);
+    }
+    test::write_file(fs::join(software, L"SHA256SUMS.txt"), "alt\n");
+  };
   const std::set<std::string> kinds = walk({L"manifest", software.text()}, reset, [&](const ToolRun& r, const std::string& failed) {
     Files now = files_below(software);
     const std::string manifest = now["SHA256SUMS.txt"];
