@@ -4,18 +4,17 @@
 #include "sys/gate.hpp"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <map>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "common/system_error.hpp"
 #include "sys/door_control.hpp"
+#include "sys/gate_wait.hpp"
 
 namespace tavo {
 namespace {
@@ -55,6 +54,7 @@ State& state() {
 
 // A whole run of the test-build program is bent through the environment, one item per ';':
 //   pause=<call>:<n>:<folder>  before the n-th call named so, creates <folder>/paused and waits for <folder>/go
+//                              (several pauses may be given, each with its own folder)
 //   fail=<n>:<code>[:persistent]  the fault switch's plan for the run
 //   record=<file>  at the end of the run, the names of its calls into <file>, one a line
 // The folder's files are made and looked for with the C library: they belong to the test, not to the program.
@@ -65,7 +65,7 @@ void wait_at_pause(const std::string& folder) {
       std::fclose(go);
       return;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    sys::detail::wait_a_moment();
   }
 }
 

@@ -1,9 +1,11 @@
 """The progress of a whole run on a package big enough to take a while.
 
 Under Wine (Xvfb of its own, a Wine prefix of its own): after the confirmation the progress window shows the
-phase and a bar; during the copy a screenshot is taken between two readings of the window that both find the
-bar neither empty nor full (tests/tools/progress_window_state.cpp reads the window's controls); the window is
-gone when the completion box appears, and a failing run shows its failure box with no window left behind.
+phase and a bar. The test build's door holds the run before every tenth file copy (TAVO_DOOR pause) while the
+window is read (tests/tools/progress_window_state.cpp reads its controls): at a hold where the bar is neither
+empty nor full a screenshot is taken, so the moment is certain, not caught by timing; a held run keeps its
+window answering. The window is gone when the completion box appears, and a failing run shows its failure box
+with no window left behind.
 
 Natively: on a terminal (a pseudo-terminal here) standard error carries one progress line that rewrites itself
 and ends with a line feed before the completion text; off a terminal standard error holds the boxes only."""
@@ -27,7 +29,9 @@ PROGRESS_TITLE = "TAVO-Einrichtung"
 CHECKING = "Dateien werden geprueft"
 COPYING = "Dateien werden kopiert"
 BULK_FILES = 48
-BULK_SIZE = 24 << 20  # about 1.2 GB in all: the window stays for some seconds under Wine
+BULK_SIZE = 24 << 20  # about 1.2 GB in all: natively the line is drawn for a while
+WINDOW_BULK_SIZE = 1 << 20  # under Wine the run is held where the test looks: no need for a long run
+HOLD_EVERY = 10  # file copies between two holds
 TIMEOUT = 300
 
 
@@ -42,9 +46,9 @@ class ProgressTest(whole.GuiSession, e2e.TempFolderTest):
             self.desktop = whole.WineDesktop(self, self.wine.env)
             self.root = self.tmp  # where WineDesktop keeps Wine's output
 
-    def big_package(self):
+    def big_package(self, size=BULK_SIZE):
         package = e2e.make_package(self.tmp, tools={"device_binding.exe": whole.RECORDING_TOOL})
-        e2e.add_bulk_software(package, BULK_FILES, BULK_SIZE)
+        e2e.add_bulk_software(package, BULK_FILES, size)
         return package
 
     # --- under Wine ---
@@ -57,11 +61,12 @@ class ProgressTest(whole.GuiSession, e2e.TempFolderTest):
         found = self.desktop._xdotool("search", "--onlyvisible", "--name", f"^{PROGRESS_TITLE}$")
         return found.stdout.split()
 
-    def start(self, package):
+    def start(self, package, door=None):
         log = open(self.tmp / "wine-output.txt", "wb")
         self.addCleanup(log.close)
+        env = dict(self.wine.env, TAVO_DOOR=door) if door else self.wine.env
         process = subprocess.Popen([e2e.WINE_RUN, str(package.exe), "--target", e2e.winpath(self.target)],
-                                   env=self.wine.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                   env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                                    start_new_session=True)
 
         def stop():
@@ -87,28 +92,41 @@ class ProgressTest(whole.GuiSession, e2e.TempFolderTest):
     def is_mid_copy(self, state) -> bool:
         return state.get("phase") == COPYING and 0 < int(state.get("position", "0")) < 1000
 
+    def wait_for_hold(self, process, hold: Path) -> bool:
+        """Waits until the run is held at `hold`; False when it went on to a box or ended instead."""
+        deadline = time.monotonic() + TIMEOUT
+        while not (hold / "paused").exists():
+            if process.poll() is not None or self.desktop._visible_boxes() or time.monotonic() > deadline:
+                return False
+            time.sleep(0.05)
+        return True
+
     @unittest.skipUnless(e2e.WINDOWS, "the progress window is the Windows build's")
     def test_window_shows_the_copy_and_is_gone_before_the_completion_box(self):
-        package = self.big_package()
-        process = self.start(package)
+        package = self.big_package(WINDOW_BULK_SIZE)
+        copies = len(list(package.source.rglob("*"))) + 8  # more than the run makes
+        holds = [self.tmp / f"halt-{n}" for n in range(HOLD_EVERY, copies, HOLD_EVERY)]
+        for hold in holds:
+            hold.mkdir()
+        door = ";".join(f"pause=CopyFileExW:{HOLD_EVERY * (i + 1)}:{e2e.winpath(hold)}" for i, hold in enumerate(holds))
+        process = self.start(package, door)
         self.answer_box(process, whole.CONFIRM_TITLE, "progress-1-confirmation")
 
-        phases, shot = set(), None
-        deadline = time.monotonic() + TIMEOUT
-        while shot is None and process.poll() is None and time.monotonic() < deadline:
-            if self.desktop._visible_boxes():
+        phases, shot, held = set(), None, 0
+        for hold in holds:
+            if not self.wait_for_hold(process, hold):
                 break
-            state = self.window_state()
-            if state:
-                self.assertEqual(state["title"], PROGRESS_TITLE)
-                phases.add(state.get("phase"))
-            if self.is_mid_copy(state):
-                taken = self.desktop._screenshot("progress-2-copy")
-                if self.is_mid_copy(self.window_state()):
-                    shot = taken
-                    self.assertTrue(self.progress_windows(), "the window is not on screen")
-            time.sleep(0.1)
-        self.assertIsNotNone(shot, f"no screenshot in the middle of the copy; phases seen: {phases}")
+            held += 1
+            state = self.window_state()  # a held run's window still answers
+            self.assertEqual(state.get("title"), PROGRESS_TITLE, state)
+            phases.add(state.get("phase"))
+            if shot is None and self.is_mid_copy(state):
+                shot = self.desktop._screenshot("progress-2-copy")
+                self.assertEqual(self.window_state(), state, "the window changed while the run was held")
+                self.assertTrue(self.progress_windows(), "the window is not on screen")
+            (hold / "go").touch()
+        self.assertGreaterEqual(held, BULK_FILES // HOLD_EVERY, "the run was held too seldom")
+        self.assertIsNotNone(shot, f"no hold in the middle of the copy; phases seen: {phases}")
         self.assertIn(COPYING, phases)
 
         box = self.answer_box(process, whole.TITLE, "progress-3-completion")
@@ -118,7 +136,7 @@ class ProgressTest(whole.GuiSession, e2e.TempFolderTest):
 
     @unittest.skipUnless(e2e.WINDOWS, "the progress window is the Windows build's")
     def test_failing_run_leaves_no_window_behind(self):
-        package = self.big_package()
+        package = self.big_package(WINDOW_BULK_SIZE)
         (package.payload / "tusbshim.dll").write_bytes(b"damaged")
         process = self.start(package)
         self.answer_box(process, whole.CONFIRM_TITLE, "progress-failure-1-confirmation")
