@@ -1,5 +1,7 @@
 #include "setup/command_line.hpp"
 
+#include "tavo/build_config.hpp"
+
 namespace tavo::setup {
 
 std::optional<CommandLine> scan_command_line(const std::vector<std::wstring>& arguments) {
@@ -12,7 +14,11 @@ std::optional<CommandLine> scan_command_line(const std::vector<std::wstring>& ar
       // The value is the next argument, whatever it looks like; "--source" is read and not used.
       if (i + 1 == arguments.size()) return std::nullopt;
       ++i;
-      if (argument == L"--target") result.target = arguments[i];
+      if (argument != L"--target") continue;
+      // No Windows name holds a quotation mark: one in a target is what Windows' splitting makes of a
+      // backslash before a closing quote ("D:\Ziel\" arrives as D:\Ziel"), not a folder the user meant.
+      if (build_config::windows && arguments[i].find(L'"') != std::wstring::npos) return std::nullopt;
+      result.target = arguments[i];
     } else {
       return std::nullopt;
     }

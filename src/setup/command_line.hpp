@@ -12,7 +12,7 @@ struct CommandLine {
 };
 
 // Scans the arguments after the program's own path. Nothing when the command line is refused:
-// an unknown argument, or "--source"/"--target" without a value.
+// an unknown argument, "--source"/"--target" without a value, or on Windows a target with a quotation mark.
 [[nodiscard]] std::optional<CommandLine> scan_command_line(const std::vector<std::wstring>& arguments);
 
 // The process's arguments after the program's own path (CommandLineToArgvW on Windows); nothing when the

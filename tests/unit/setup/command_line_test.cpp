@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "setup/command_line.hpp"
+#include "tavo/build_config.hpp"
 
 namespace tavo::setup {
 namespace {
@@ -51,6 +52,14 @@ TEST(CommandLine, AcceptsOptionsAndTheirValues) {
     EXPECT_EQ(scanned->prepare_only, c.prepare_only);
     EXPECT_EQ(scanned->target, c.target);
   }
+}
+
+TEST(CommandLine, QuotationMarkInTheTargetIsRefusedOnWindows) {
+  // --target "D:\Ziel\" reaches the program as D:\Ziel" (a backslash before a quote escapes it).
+  for (const Args& args : {Args{L"--target", L"D:\\Ziel\""}, Args{L"--target", L"D:\\Ziel\" --prepare-only"}}) {
+    EXPECT_EQ(scan_command_line(args).has_value(), !build_config::windows);
+  }
+  EXPECT_TRUE(scan_command_line({L"--source", L"D:\\Quelle\"", L"--target", L"D:\\Ziel"}).has_value());
 }
 
 }  // namespace
