@@ -85,9 +85,7 @@ void mark(std::wstring_view name, DWORD& attributes, DWORD* reparse_tag) noexcep
 
 }  // namespace
 
-// Maximum Path Length Limitation (learn.microsoft.com/windows/win32/fileio/maximum-file-path-limitation):
-// without the LongPathsEnabled policy, the default, a path of MAX_PATH characters or more is refused unless it
-// has the "\\?\" prefix; CreateDirectoryW refuses at MAX_PATH - 12 already.
+// learn.microsoft.com/windows/win32/fileio/maximum-file-path-limitation: no LongPathsEnabled, no "\\?\", no MAX_PATH.
 bool refuses_path(const wchar_t* path, std::size_t limit) noexcept {
   if (!state().rules.max_path || path == nullptr) return false;
   const std::wstring_view text(path);
@@ -97,9 +95,7 @@ bool refuses_path(const wchar_t* path, std::size_t limit) noexcept {
   return true;
 }
 
-// File Attribute Constants and Reparse Point Tags (learn.microsoft.com/windows/win32/fileio/file-attribute-constants,
-// .../fileio/reparse-point-tags): files of a synced folder (OneDrive) are reparse points with a cloud tag, reported
-// by the listing in WIN32_FIND_DATAW.dwReserved0 and by the handle's attributes.
+// learn.microsoft.com/windows/win32/fileio/reparse-point-tags: cloud files are reparse points (dwReserved0, handle).
 void mark_entry(const wchar_t* name, DWORD& attributes, DWORD* reparse_tag) noexcept {
   if (name != nullptr && !state().rules.reparse.empty()) mark(name, attributes, reparse_tag);
 }
@@ -112,9 +108,7 @@ void mark_handle(HANDLE handle, DWORD& attributes, DWORD* reparse_tag) noexcept 
   mark(std::wstring_view(buffer, length), attributes, reparse_tag);
 }
 
-// MoveFileExW (learn.microsoft.com/windows/win32/api/winbase/nf-winbase-movefileexw) and "Sharing and access
-// rights": a folder cannot be renamed while a file inside is open without FILE_SHARE_DELETE, as a virus scanner
-// or a sync engine holds a new file for a while; the rename then fails with access denied or a sharing violation.
+// learn.microsoft.com/windows/win32/fileio/creating-and-opening-files: a file held open blocks its folder's rename.
 bool holds_rename() noexcept {
   State& s = state();
   if (s.rules.rename_hold_error == 0) return false;
