@@ -14,7 +14,7 @@
 
 #include "common/system_error.hpp"
 #include "sys/door_control.hpp"
-#include "sys/gate_wait.hpp"
+#include "sys/this_process.hpp"
 
 namespace tavo {
 namespace {
@@ -65,7 +65,7 @@ void wait_at_pause(const std::string& folder) {
       std::fclose(go);
       return;
     }
-    sys::detail::wait_a_moment();
+    wait_with_messages(5);
   }
 }
 

@@ -8,6 +8,11 @@ namespace tavo {
 // The id that the operating system reports for this process.
 std::uint32_t current_process_id() noexcept;
 
+// A pause of the calling thread (the final rename's retries; a test may skip it). On Windows the thread's
+// windows are served meanwhile.
 void sleep_milliseconds(unsigned milliseconds) noexcept;
+
+// The same wait, never skipped.
+void wait_with_messages(unsigned milliseconds) noexcept;
 
 }  // namespace tavo

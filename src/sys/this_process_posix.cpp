@@ -10,11 +10,14 @@ namespace tavo {
 
 std::uint32_t current_process_id() noexcept { return static_cast<std::uint32_t>(::getpid()); }
 
-void sleep_milliseconds(unsigned milliseconds) noexcept {
-  if (sys::pause_skipped(milliseconds)) return;
+void wait_with_messages(unsigned milliseconds) noexcept {
   timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
   while (::nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
   }
+}
+
+void sleep_milliseconds(unsigned milliseconds) noexcept {
+  if (!sys::pause_skipped(milliseconds)) wait_with_messages(milliseconds);
 }
 
 }  // namespace tavo
