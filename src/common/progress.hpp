@@ -21,6 +21,10 @@ class Listener {
 void start_phase(Phase phase) noexcept;
 void bytes_done(std::uint64_t count) noexcept;
 
+// Work that counts no bytes (the link check, the flush, the search of the original software) reports that it
+// goes on, entry by entry, so that a window stays alive through it.
+inline void still_working() noexcept { bytes_done(0); }
+
 // Puts a listener in place for its lifetime (the run has one thread), and the one before it back afterwards.
 class Listening {
  public:

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/progress.hpp"
 #include "common/system_error.hpp"
 #include "sys/handles_win.hpp"
 #include "fs/containment.hpp"
@@ -56,6 +57,7 @@ std::optional<Identity> nearest_existing_identity(Path path) {
 bool is_in_tree(const std::wstring& root, const Identity& wanted) {
   std::vector<std::wstring> pending{root};
   while (!pending.empty()) {
+    progress::still_working();
     std::wstring folder = std::move(pending.back());
     pending.pop_back();
     DWORD error = 0;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "common/progress.hpp"
 #include "sys/handles_posix.hpp"
 #include "fs/tree_listing.hpp"
 
@@ -68,6 +69,7 @@ void walk(posix::UniqueDir root, Visitor& visitor, int open_flags) {
       continue;
     }
     if (is_dot_or_dot_dot(entry->d_name)) continue;
+    progress::still_working();
     if (!visitor.visit(sys::dirfd(listing), *entry)) continue;
     posix::UniqueDir folder = open_folder(sys::dirfd(listing), entry->d_name, open_flags);
     if (!folder) visitor.fail(errno);

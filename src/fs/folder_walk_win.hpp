@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/progress.hpp"
 #include "sys/handles_win.hpp"
 #include "fs/tree_listing.hpp"
 
@@ -75,6 +76,7 @@ void walk(std::wstring& path, Visit&& visit, Hold&& hold, FailRoot&& fail_root, 
     path.resize(level.length);
     if (path.back() != L'\\') path += L'\\';
     path += data.cFileName;
+    progress::still_working();
     if (!visit(path, static_cast<const WIN32_FIND_DATAW&>(data))) continue;
 
     const std::size_t length = path.size();

@@ -48,7 +48,7 @@ BOOL CALLBACK collect_control(HWND control, LPARAM out) {
 }  // namespace
 
 int wmain() {
-  // The window class of src/setup/progress_window_win.cpp.
+  // The window class of src/setup/progress_view_win.cpp.
   const HWND window = FindWindowW(L"TavoSetupProgress", nullptr);
   if (window == nullptr || !IsWindowVisible(window)) return 0;
   Controls controls;
