@@ -1,13 +1,16 @@
 """The setup killed (SIGKILL) at moments spread evenly over a whole --prepare-only run, from the first checks to
-the final rename. Whatever the moment: the package stays byte for byte as it was, the target is either absent or
+the result file. Whatever the moment: the package stays byte for byte as it was, the target is either absent or
 complete, nothing but the staging folder and the target's new parent folders is left beside it, and a later run
-without a kill ends with a complete installation."""
+without a kill ends with a complete installation.
+
+The moments are calls, not times: a clean run records its system calls (TAVO_DOOR record), and each killed run
+is held by the test build's door just before its call N (TAVO_DOOR pause) and killed there. So the kills land
+where they were meant to on a machine of any speed, among them the first call after the final rename."""
 
 import collections
 import os
 import re
 import shutil
-import statistics
 import subprocess
 import time
 from pathlib import Path
@@ -15,11 +18,11 @@ from pathlib import Path
 from tavo_e2e import (BUILD_DIR, OK_REPORT, WINDOWS, WINE_RUN, InstallationTest, main, make_package, setup_command,
                       snapshot, snapshot_changes, winpath)
 
-# More original software than usual, so that one run lasts long enough to be hit at many moments (one to two
-# seconds; creating the files takes most of it), and how many moments. Under Wine every file costs more and every
-# start costs seconds: fewer files for a run of about three seconds, and fewer moments.
+# More original software than usual, so that a run has many calls to be killed at, and how many moments spread
+# over them. Under Wine every start costs seconds: fewer files and fewer moments.
 PLANS = {False: {"files": 1500, "size": 4096, "moments": 50},
          True: {"files": 600, "size": 4096, "moments": 8}}
+RENAME_CALL = "MoveFileExW" if WINDOWS else "renameat2"
 
 # What a kill left, as counted in the summary, with its letter in the timeline.
 OUTCOMES = {"nothing": ".", "staging folder": "s", "complete target": "c", "broken": "X"}
@@ -55,40 +58,44 @@ class Crashes(InstallationTest):
             subprocess.run(["wineserver", "-k"], env=env, capture_output=True, timeout=60)
             subprocess.run(["wineserver", "-w"], env=env, capture_output=True, timeout=60)
 
-    def start(self, package, target) -> subprocess.Popen:
-        """Starts a run; its start time is process.started."""
+    def start(self, package, target, door=None) -> subprocess.Popen:
+        """Starts a run (its door bent by `door`, a TAVO_DOOR setting)."""
         self.end_wine()  # every run starts alike, as the first in a prefix without a server
+        env = dict(self.env, TAVO_DOOR=door) if door else self.env
         # Output into a file, not a pipe: a Wine server that the run starts keeps the pipe open after the run.
         with open(self.log, "wb") as log:
-            started = time.monotonic()
-            process = subprocess.Popen(setup_command(package, "--prepare-only", "--target", winpath(target)),
-                                       env=self.env, stdout=log, stderr=subprocess.STDOUT)
-        process.started = started
-        return process
+            return subprocess.Popen(setup_command(package, "--prepare-only", "--target", winpath(target)),
+                                    env=env, stdout=log, stderr=subprocess.STDOUT)
 
-    def run_to_the_end(self, package, target) -> float:
-        """Runs the setup undisturbed, checks the installation, and returns the run's length in seconds."""
-        process = self.start(package, target)
-        returncode = process.wait(timeout=600)
-        length = time.monotonic() - process.started
+    def run_to_the_end(self, package, target, door=None):
+        """Runs the setup undisturbed and checks the installation."""
+        returncode = self.start(package, target, door).wait(timeout=600)
         self.assertEqual(returncode, 0, (self.log.read_bytes(), package.result()))
         self.assertEqual(package.result(), OK_REPORT)
         self.assert_installation(package, target)
-        return length
 
-    def undisturbed_lengths(self, package) -> list:
-        """Seconds from start to end of three whole runs."""
-        lengths = []
-        for attempt in range(3):
-            target = self.tmp / "ungestoert" / "Ziel"
-            lengths.append(self.run_to_the_end(package, target))
-            shutil.rmtree(target.parent)
-        return lengths
+    def recorded_calls(self, package) -> list:
+        """The system calls of a whole run, in order, to a target as deep below a new folder as the killed runs'."""
+        record = self.tmp / "aufruf-liste.txt"
+        base = self.tmp / "ungestoert"
+        base.mkdir()
+        self.run_to_the_end(package, base / "Neu" / "Ordner" / "Ziel", f"record={winpath(record)}")
+        shutil.rmtree(base)
+        calls = record.read_text().split()
+        self.assertIn(RENAME_CALL, calls)
+        return calls
 
-    def kill_at(self, package, target, moment: float) -> int:
-        """Starts a run, kills it moment seconds after its start, and returns its process id."""
-        process = self.start(package, target)
-        time.sleep(max(0.0, process.started + moment - time.monotonic()))
+    def kill_at(self, package, target, calls: list, n: int, hold: Path) -> int:
+        """Starts a run, kills it when it is held just before its call n, and returns its process id."""
+        name = calls[n - 1]
+        hold.mkdir()
+        process = self.start(package, target, f"pause={name}:{calls[:n].count(name)}:{winpath(hold)}")
+        deadline = time.monotonic() + 600
+        while not (hold / "paused").exists():
+            if process.poll() is not None or time.monotonic() > deadline:
+                process.kill()
+                self.fail(f"the run ended before its call {n} ({name}): {self.log.read_bytes()[-2000:]!r}")
+            time.sleep(0.02)
         process.kill()
         process.wait(timeout=60)
         self.end_wine()  # no Wine process of the killed run may linger and hold files
@@ -121,34 +128,36 @@ class Crashes(InstallationTest):
         plan = PLANS[WINDOWS]
         package = make_package(self.tmp, extra_software=more_software(plan["files"], plan["size"]))
         package_before = snapshot(package.root)
-        # The moments are even fractions of a whole run's length. Other work on the machine changes that length
-        # over the test, so it is the middle of the last five whole runs: the measured ones, then every run after a
-        # kill that had to build the target anew.
-        lengths = self.undisturbed_lengths(package)
+        calls = self.recorded_calls(package)
+        # Calls spread evenly over the run, and the first call after the final rename (the result file).
+        moments = sorted({max(1, round(len(calls) * (i + 0.5) / plan["moments"])) for i in range(plan["moments"])}
+                         | {calls.index(RENAME_CALL) + 2})
 
         outcomes = []
-        for i in range(plan["moments"]):
-            moment = statistics.median(lengths[-5:]) * (i + 0.5) / plan["moments"]
+        for i, n in enumerate(moments):
             base = self.tmp / f"Lauf {i:02d}"
             base.mkdir()
             target = base / "Neu" / "Ordner" / "Ziel"
-            pid = self.kill_at(package, target, moment)
+            pid = self.kill_at(package, target, calls, n, self.tmp / f"halt-{i:02d}")
             outcome = "broken"
-            with self.subTest("after the kill", moment=f"{moment:.3f} s", run=i + 1):
+            with self.subTest("after the kill", call=f"{n} of {len(calls)} ({calls[n - 1]})"):
                 outcome = self.left_after_kill(package, package_before, base, target, pid)
             outcomes.append(outcome)
-            with self.subTest("a run after the kill", moment=f"{moment:.3f} s", run=i + 1):
-                length = self.run_to_the_end(package, target)
-                if outcome in ("nothing", "staging folder"):  # the run built the target anew
-                    lengths.append(length)
+            with self.subTest("a run after the kill", call=f"{n} of {len(calls)} ({calls[n - 1]})"):
+                self.run_to_the_end(package, target)
             shutil.rmtree(base)
 
         counts = collections.Counter(outcomes)
-        print(f"{len(outcomes)} kills over whole runs of {min(lengths):.2f} to {max(lengths):.2f} s:"
+        print(f"{len(outcomes)} kills over whole runs of {len(calls)} calls:"
               f" {counts['staging folder']} left a staging folder,"
               f" {counts['complete target']} a complete target, {counts['nothing']} nothing"
               + (f", {counts['broken']} broke the rules" if counts["broken"] else "")
               + "; in order: " + "".join(OUTCOMES[outcome] for outcome in outcomes))
+        # The kills met every stage: before anything was written, while the staging folder was filled, and after
+        # the target was published.
+        self.assertEqual(counts["broken"], 0)
+        for stage in ("nothing", "staging folder", "complete target"):
+            self.assertGreater(counts[stage], 0, f"no kill left {stage}")
         package.result_file.unlink(missing_ok=True)
         self.assertEqual(snapshot_changes(package_before, snapshot(package.root)), [],
                          "changed in the package by the runs after the kills")
