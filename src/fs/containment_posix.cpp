@@ -4,6 +4,7 @@
 #include <string>
 
 #include "sys/handles_posix.hpp"
+#include "common/system_error.hpp"
 #include "common/utf8.hpp"
 #include "fs/containment.hpp"
 
@@ -14,13 +15,15 @@ bool same_file(const struct stat& a, const struct stat& b) noexcept {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// The folder at `path`, or else at its nearest existing ancestor, opened through every link on the way.
-posix::UniqueFd open_nearest_existing(Path path) {
+// The folder at `path`, or else at its nearest existing ancestor, opened through every link on the way into
+// `folder`; the error when none can be opened.
+std::error_code open_nearest_existing(Path path, posix::UniqueFd& folder) {
   for (;;) {
-    posix::UniqueFd folder(sys::open(utf8_from_wide(path.text()).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (folder || errno != ENOENT) return folder;
+    folder.reset(sys::open(utf8_from_wide(path.text()).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (folder) return {};
+    const std::error_code error = last_system_error();
     Path up = parent(path);
-    if (up.empty() || up == path) return folder;
+    if (error != std::errc::no_such_file_or_directory || up.empty() || up == path) return error;
     path = std::move(up);
   }
 }
@@ -30,8 +33,8 @@ posix::UniqueFd open_nearest_existing(Path path) {
 bool lies_within_on_disk(const Path& path, const Path& folder) {
   struct stat wanted {};
   if (sys::stat(utf8_from_wide(folder.text()).c_str(), &wanted) != 0) return false;
-  posix::UniqueFd current = open_nearest_existing(path);
-  if (!current) return false;
+  posix::UniqueFd current;
+  if (open_nearest_existing(path, current)) return false;
   // Up through "..": the physical parent, whichever links led down here.
   struct stat here {};
   if (sys::fstat(current.get(), &here) != 0) return false;

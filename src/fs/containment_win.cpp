@@ -24,28 +24,25 @@ struct Identity {
   }
 };
 
-// The folder's identity, reached through every reparse point on the way; nothing when it cannot be opened.
-std::optional<Identity> identity_of(const std::wstring& long_path, DWORD& error) {
+// The folder's identity into `identity`, reached through every reparse point on the way; the error when it
+// cannot be opened.
+std::error_code identity_of(const std::wstring& long_path, Identity& identity) {
   win::UniqueFileHandle handle(sys::CreateFileW(long_path.c_str(), 0,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!handle || !sys::GetFileInformationByHandle(handle.get(), &info)) {
-    error = ::GetLastError();
-    return std::nullopt;
-  }
-  error = 0;
-  return Identity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  if (!handle || !sys::GetFileInformationByHandle(handle.get(), &info)) return last_system_error();
+  identity = Identity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  return {};
 }
 
 std::optional<Identity> nearest_existing_identity(Path path) {
   for (;;) {
-    DWORD error = 0;
-    if (std::optional<Identity> found = identity_of(long_path_text(path.text()), error)) return found;
+    Identity found{};
+    const std::error_code error = identity_of(long_path_text(path.text()), found);
+    if (!error) return found;
     Path up = parent(path);
-    if (system_error_code(static_cast<int>(error)) != ErrorCondition::not_found || up.empty() || up == path) {
-      return std::nullopt;
-    }
+    if (error != ErrorCondition::not_found || up.empty() || up == path) return std::nullopt;
     path = std::move(up);
   }
 }
@@ -60,12 +57,12 @@ bool is_in_tree(const std::wstring& root, const Identity& wanted) {
     progress::still_working();
     std::wstring folder = std::move(pending.back());
     pending.pop_back();
-    DWORD error = 0;
-    const std::optional<Identity> identity = identity_of(folder, error);
-    if (identity && *identity == wanted) return true;
+    Identity identity{};
+    if (!identity_of(folder, identity) && identity == wanted) return true;
     WIN32_FIND_DATAW data;
-    win::UniqueFindHandle listing = win_walk::open_listing(folder, data, error);
-    if (!listing) continue;  // an unlistable folder cannot receive the installation through this walk either
+    win::UniqueFindHandle listing;
+    // An unlistable folder cannot receive the installation through this walk either.
+    if (win_walk::open_listing(folder, data, listing) || !listing) continue;
     do {
       const DWORD attributes = data.dwFileAttributes;
       if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||

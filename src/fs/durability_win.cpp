@@ -11,9 +11,7 @@ namespace tavo::fs {
 
 void flush_tree(const Path& folder) {
   std::wstring path = long_path_form(folder).text();
-  const auto fail = [&path](DWORD error) {
-    throw FileSystemError("flush", system_error_code(static_cast<int>(error)), Path(path));
-  };
+  const auto fail = [&path](const std::error_code& error) { throw FileSystemError("flush", error, Path(path)); };
   win_walk::walk(
       path,
       [&fail](const std::wstring& entry, const WIN32_FIND_DATAW& data) {
@@ -21,8 +19,7 @@ void flush_tree(const Path& folder) {
         const win::UniqueFileHandle file(
             sys::CreateFileW(entry.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file || !sys::FlushFileBuffers(file.get()))
-          fail(::GetLastError());
+        if (!file || !sys::FlushFileBuffers(file.get())) fail(last_system_error());
         return false;
       },
       fail, fail);

@@ -1,6 +1,7 @@
 #include "fs/file_copy_win.hpp"
 
 #include "common/progress.hpp"
+#include "common/system_error.hpp"
 
 namespace tavo::fs::win_copy {
 namespace {
@@ -17,25 +18,23 @@ DWORD CALLBACK report_copied(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INT
 
 }  // namespace
 
-DWORD copy_writable_file(const wchar_t* from, const wchar_t* to, bool fail_if_exists) noexcept {
+std::error_code copy_writable_file(const wchar_t* from, const wchar_t* to, bool fail_if_exists) noexcept {
   // CopyFileW with a progress routine: the same copy, the same errors.
   LONGLONG reported = 0;
   if (!sys::CopyFileExW(from, to, report_copied, &reported, nullptr,
-                                                     fail_if_exists ? COPY_FILE_FAIL_IF_EXISTS : 0)) {
-    return ::GetLastError();
+                        fail_if_exists ? COPY_FILE_FAIL_IF_EXISTS : 0)) {
+    return last_system_error();
   }
   WIN32_FILE_ATTRIBUTE_DATA copied{};
-  if (!sys::GetFileAttributesExW(to, GetFileExInfoStandard, &copied))
-    return ::GetLastError();
+  if (!sys::GetFileAttributesExW(to, GetFileExInfoStandard, &copied)) return last_system_error();
   // Where the copy calls no progress routine (Wine), the whole file is reported now.
   const LONGLONG size = static_cast<LONGLONG>((ULONGLONG{copied.nFileSizeHigh} << 32) | copied.nFileSizeLow);
   progress::bytes_done(size > reported ? static_cast<std::uint64_t>(size - reported) : 0);
   const DWORD attributes = copied.dwFileAttributes;
-  if ((attributes & FILE_ATTRIBUTE_READONLY) == 0) return 0;
+  if ((attributes & FILE_ATTRIBUTE_READONLY) == 0) return {};
   const DWORD writable = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
-  if (!sys::SetFileAttributesW(to, writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL))
-    return ::GetLastError();
-  return 0;
+  if (!sys::SetFileAttributesW(to, writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL)) return last_system_error();
+  return {};
 }
 
 }  // namespace tavo::fs::win_copy

@@ -45,16 +45,18 @@ std::error_code not_found_code() noexcept { return system_error_code(ENOENT); }
 void copy_file(const Path& from, const Path& to, bool overwrite) {
   const std::string from_name = native(from);
   if (!overwrite) {
-    const int error = posix_copy::copy_to_new_file(AT_FDCWD, from_name.c_str(), AT_FDCWD, native(to).c_str());
-    if (error != 0) throw FileSystemError("copy_file", system_error_code(error), from, to);
+    const std::error_code error =
+        posix_copy::copy_to_new_file(AT_FDCWD, from_name.c_str(), AT_FDCWD, native(to).c_str());
+    if (error) throw FileSystemError("copy_file", error, from, to);
     return;
   }
   // Overwriting writes a new file beside the destination and renames it over the destination. The old file is
   // thus replaced whole or not at all; a link at the destination is replaced, not written through; and a copy
   // of a file onto itself cannot truncate it first.
   const Path temporary = replacement_name(to);
-  const int error = posix_copy::copy_to_new_file(AT_FDCWD, from_name.c_str(), AT_FDCWD, native(temporary).c_str());
-  if (error != 0) throw FileSystemError("copy_file", system_error_code(error), from, to);
+  const std::error_code error =
+      posix_copy::copy_to_new_file(AT_FDCWD, from_name.c_str(), AT_FDCWD, native(temporary).c_str());
+  if (error) throw FileSystemError("copy_file", error, from, to);
   TemporaryFile copy(temporary, to);
   if (const std::error_code failure = copy.move_into_place()) throw FileSystemError("copy_file", failure, from, to);
 }

@@ -25,8 +25,8 @@ std::error_code not_found_code() noexcept { return system_error_code(ERROR_PATH_
 }  // namespace detail
 
 void copy_file(const Path& from, const Path& to, bool overwrite) {
-  if (const DWORD error = win_copy::copy_writable_file(from.text().c_str(), to.text().c_str(), !overwrite)) {
-    throw FileSystemError("copy_file", system_error_code(static_cast<int>(error)), from, to);
+  if (const std::error_code error = win_copy::copy_writable_file(from.text().c_str(), to.text().c_str(), !overwrite)) {
+    throw FileSystemError("copy_file", error, from, to);
   }
 }
 

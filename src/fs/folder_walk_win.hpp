@@ -4,9 +4,11 @@
 #include "sys/calls_win.hpp"
 
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "common/progress.hpp"
+#include "common/system_error.hpp"
 #include "sys/handles_win.hpp"
 #include "fs/tree_listing.hpp"
 
@@ -25,26 +27,26 @@ inline EntryKind entry_kind(DWORD attributes) noexcept {
   return EntryKind::file;
 }
 
-// Lists the folder `path` (long-path form); `data` receives the first entry. Returns the open listing, or an
-// invalid handle with `error` set; a folder without any entry is no failure (error 0).
-inline win::UniqueFindHandle open_listing(std::wstring& path, WIN32_FIND_DATAW& data, DWORD& error) {
+// Lists the folder `path` (long-path form) into `listing`; `data` receives the first entry. Returns the error
+// when it cannot be listed; a folder without any entry is no failure (and `listing` stays empty).
+inline std::error_code open_listing(std::wstring& path, WIN32_FIND_DATAW& data, win::UniqueFindHandle& listing) {
   const std::size_t length = path.size();
   if (path.empty() || path.back() != L'\\') path += L'\\';
   path += L'*';
-  win::UniqueFindHandle handle(sys::FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                                         nullptr, FIND_FIRST_EX_LARGE_FETCH));
-  error = handle ? 0 : ::GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND) error = 0;  // the pattern matched nothing: an empty folder (a drive root)
+  listing.reset(sys::FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                      FIND_FIRST_EX_LARGE_FETCH));
+  const DWORD error = listing ? 0 : ::GetLastError();
   path.resize(length);
-  return handle;
+  // ERROR_FILE_NOT_FOUND: the pattern matched nothing, an empty folder (a drive root).
+  return error == 0 || error == ERROR_FILE_NOT_FOUND ? std::error_code() : system_error_code(static_cast<int>(error));
 }
 
 // Walks the folder tree below `path`, which must name a folder. For every entry except "." and "..", `path`
 // holds the entry's full path while visit(path, data) runs; visit returns true to enter the entry as a folder.
 // A folder is entered right after its entry (depth first). hold(path) runs before each folder (the root
 // included) is listed and returns a handle that stays open until the folder is done (or an invalid one).
-// fail_root(error) runs when the root cannot be listed, fail_below(error) when a folder below it cannot; both
-// must raise. `path` is reused as the one buffer of the walk and holds the root again at the end.
+// fail_root(error) runs with the std::error_code when the root cannot be listed, fail_below(error) when a folder
+// below it cannot; both must raise. `path` is reused as the one buffer of the walk and holds the root again at the end.
 template <typename Visit, typename Hold, typename FailRoot, typename FailBelow>
 void walk(std::wstring& path, Visit&& visit, Hold&& hold, FailRoot&& fail_root, FailBelow&& fail_below) {
   struct Level {
@@ -56,17 +58,16 @@ void walk(std::wstring& path, Visit&& visit, Hold&& hold, FailRoot&& fail_root, 
   const std::size_t root_length = path.size();
   WIN32_FIND_DATAW data;
   std::vector<Level> levels;
-  DWORD error = 0;
   win::UniqueFileHandle held_root = hold(static_cast<const std::wstring&>(path));
-  win::UniqueFindHandle root = open_listing(path, data, error);
-  if (error != 0) fail_root(error);
+  win::UniqueFindHandle root;
+  if (const std::error_code error = open_listing(path, data, root)) fail_root(error);
   if (root) levels.push_back(Level{std::move(held_root), std::move(root), root_length, true});
 
   while (!levels.empty()) {
     Level& level = levels.back();
     if (!level.holds_entry && !sys::FindNextFileW(level.listing.get(), &data)) {
-      error = ::GetLastError();
-      if (error != ERROR_NO_MORE_FILES) fail_below(error);
+      const DWORD error = ::GetLastError();
+      if (error != ERROR_NO_MORE_FILES) fail_below(system_error_code(static_cast<int>(error)));
       levels.pop_back();
       continue;
     }
@@ -81,8 +82,8 @@ void walk(std::wstring& path, Visit&& visit, Hold&& hold, FailRoot&& fail_root, 
 
     const std::size_t length = path.size();
     win::UniqueFileHandle held = hold(static_cast<const std::wstring&>(path));
-    win::UniqueFindHandle listing = open_listing(path, data, error);
-    if (error != 0) fail_below(error);
+    win::UniqueFindHandle listing;
+    if (const std::error_code error = open_listing(path, data, listing)) fail_below(error);
     if (listing) levels.push_back(Level{std::move(held), std::move(listing), length, true});
   }
   path.resize(root_length);

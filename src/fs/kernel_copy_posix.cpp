@@ -6,6 +6,7 @@
 
 #include "sys/handles_posix.hpp"
 #include "common/progress.hpp"
+#include "common/system_error.hpp"
 
 namespace tavo::fs::posix_copy {
 namespace {
@@ -17,19 +18,19 @@ bool copy_file_range_unusable(int error) noexcept {
   return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EBADF;
 }
 
-int send_content(int in, int out) noexcept {
+std::error_code send_content(int in, int out) noexcept {
   for (;;) {
     const ssize_t sent = sys::sendfile(out, in, nullptr, kChunk);
     if (sent > 0) {
       progress::bytes_done(static_cast<std::uint64_t>(sent));
       continue;
     }
-    if (sent == 0) return 0;
-    if (errno != EINTR) return errno;
+    if (sent == 0) return {};
+    if (errno != EINTR) return last_system_error();
   }
 }
 
-int copy_content(int in, int out) noexcept {
+std::error_code copy_content(int in, int out) noexcept {
   bool copied_any = false;
   for (;;) {
     const ssize_t copied =
@@ -39,36 +40,36 @@ int copy_content(int in, int out) noexcept {
       progress::bytes_done(static_cast<std::uint64_t>(copied));
       continue;
     }
-    if (copied == 0) return 0;
+    if (copied == 0) return {};
     if (errno == EINTR) continue;
     if (!copied_any && copy_file_range_unusable(errno)) return send_content(in, out);
-    return errno;
+    return last_system_error();
   }
 }
 
 }  // namespace
 
-int copy_to_new_file(int from_dir, const char* from_name, int to_dir, const char* to_name,
-                     int extra_open_flags) noexcept {
+std::error_code copy_to_new_file(int from_dir, const char* from_name, int to_dir, const char* to_name,
+                                 int extra_open_flags) noexcept {
   // O_NONBLOCK: a FIFO in a source tree must not hang the setup; it is refused below.
   posix::UniqueFd in(sys::openat(from_dir, from_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | extra_open_flags));
-  if (!in) return errno;
+  if (!in) return last_system_error();
   struct stat source {};
-  if (sys::fstat(in.get(), &source) != 0) return errno;
-  if (S_ISDIR(source.st_mode)) return EISDIR;
-  if (!S_ISREG(source.st_mode)) return EOPNOTSUPP;
+  if (sys::fstat(in.get(), &source) != 0) return last_system_error();
+  if (S_ISDIR(source.st_mode)) return system_error_code(EISDIR);
+  if (!S_ISREG(source.st_mode)) return system_error_code(EOPNOTSUPP);
 
   // The owner may always write the copy: a read-only package (a CD, some archives) must not give read-only
   // files that the setup, or later the editor, writes.
   const mode_t permissions = (source.st_mode & 0777) | S_IWUSR;
   posix::UniqueFd out(
       sys::openat(to_dir, to_name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions));
-  if (!out) return errno;
-  int error = copy_content(in.get(), out.get());
+  if (!out) return last_system_error();
+  std::error_code error = copy_content(in.get(), out.get());
   // The umask may have taken bits away at creation.
-  if (error == 0 && sys::fchmod(out.get(), permissions) != 0) error = errno;
-  if (error == 0 && sys::close(out.release()) != 0) error = errno;
-  if (error != 0) {
+  if (!error && sys::fchmod(out.get(), permissions) != 0) error = last_system_error();
+  if (!error && sys::close(out.release()) != 0) error = last_system_error();
+  if (error) {
     out.reset();
     sys::unlinkat(to_dir, to_name, 0);
   }

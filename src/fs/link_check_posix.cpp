@@ -18,16 +18,16 @@ struct LinkRefusingVisitor {
   bool visit(int dir, const dirent& entry) const {
     // An entry whose status cannot be read may be a link: it is refused as one.
     EntryKind kind = EntryKind::link;
-    if (!posix_walk::entry_kind_at(dir, entry.d_name, kind) || kind == EntryKind::link) {
+    if (posix_walk::entry_kind_at(dir, entry.d_name, kind) || kind == EntryKind::link) {
       throw Error(link_check::linked_entry);
     }
     return kind == EntryKind::folder;
   }
   void leave() const noexcept {}
   // ELOOP: a folder became a link after its test.
-  [[noreturn]] void fail(int error) const {
-    if (error == ELOOP) throw Error(link_check::linked_entry);
-    throw FileSystemError(link_check::advance_walk, system_error_code(error));
+  [[noreturn]] void fail(const std::error_code& error) const {
+    if (error == std::errc::too_many_symbolic_link_levels) throw Error(link_check::linked_entry);
+    throw FileSystemError(link_check::advance_walk, error);
   }
 };
 
@@ -41,8 +41,10 @@ void refuse_linked_tree(const Path& root) {
   if (sys::lstat(name.c_str(), &status) != 0 || S_ISLNK(status.st_mode))
     throw Error(link_check::linked_root);
 
-  posix::UniqueDir listing = posix_walk::open_folder(AT_FDCWD, name.c_str(), O_NOFOLLOW);
-  if (!listing) throw FileSystemError(link_check::open_walk, last_system_error(), r);
+  posix::UniqueDir listing;
+  if (const std::error_code error = posix_walk::open_folder(AT_FDCWD, name.c_str(), O_NOFOLLOW, listing)) {
+    throw FileSystemError(link_check::open_walk, error, r);
+  }
   LinkRefusingVisitor visitor;
   // O_NOFOLLOW: a folder that became a link after its test is not entered.
   posix_walk::walk(std::move(listing), visitor, O_NOFOLLOW);

@@ -42,10 +42,8 @@ void refuse_linked_tree(const Path& root) {
         if (is_refused(attributes)) throw Error(link_check::linked_entry);
         return win_walk::entry_kind(attributes) == EntryKind::folder;
       },
-      [&r](DWORD error) {
-        throw FileSystemError(link_check::open_walk, system_error_code(static_cast<int>(error)), r);
-      },
-      [](DWORD error) { throw FileSystemError(link_check::advance_walk, system_error_code(static_cast<int>(error))); });
+      [&r](const std::error_code& error) { throw FileSystemError(link_check::open_walk, error, r); },
+      [](const std::error_code& error) { throw FileSystemError(link_check::advance_walk, error); });
 }
 
 }  // namespace tavo::fs

@@ -17,8 +17,8 @@ class ListingVisitor {
   bool visit(int dir, const dirent& entry) {
     const std::string path = prefix_ + entry.d_name;
     EntryKind kind = EntryKind::other;
-    if (!posix_walk::entry_kind_at(dir, entry.d_name, kind)) {
-      throw FileSystemError("status", last_system_error(), join(root_, wide_from_utf8(path)));
+    if (const std::error_code error = posix_walk::entry_kind_at(dir, entry.d_name, kind)) {
+      throw FileSystemError("status", error, join(root_, wide_from_utf8(path)));
     }
     entries_.push_back({wide_from_utf8(path), kind});
     if (kind != EntryKind::folder) return false;
@@ -32,7 +32,7 @@ class ListingVisitor {
     prefix_lengths_.pop_back();
   }
 
-  [[noreturn]] void fail(int error) const { throw FileSystemError("list", system_error_code(error), root_); }
+  [[noreturn]] void fail(const std::error_code& error) const { throw FileSystemError("list", error, root_); }
 
  private:
   const Path& root_;
@@ -45,8 +45,10 @@ class ListingVisitor {
 
 std::vector<TreeEntry> list_tree(const Path& root) {
   const Path r = long_path_form(root);
-  posix::UniqueDir listing = posix_walk::open_folder(AT_FDCWD, utf8_from_wide(r.text()).c_str(), 0);
-  if (!listing) throw FileSystemError("list", last_system_error(), r);
+  posix::UniqueDir listing;
+  if (const std::error_code error = posix_walk::open_folder(AT_FDCWD, utf8_from_wide(r.text()).c_str(), 0, listing)) {
+    throw FileSystemError("list", error, r);
+  }
   std::vector<TreeEntry> entries;
   ListingVisitor visitor(r, entries);
   // O_NOFOLLOW: a folder that became a link after its test is not entered.

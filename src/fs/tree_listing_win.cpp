@@ -25,8 +25,8 @@ std::vector<TreeEntry> list_tree(const Path& root) {
         entries.push_back({std::move(relative), kind});
         return kind == EntryKind::folder;
       },
-      [&r](DWORD error) { throw FileSystemError("list", system_error_code(static_cast<int>(error)), r); },
-      [&r](DWORD error) { throw FileSystemError("list", system_error_code(static_cast<int>(error)), r); });
+      [&r](const std::error_code& error) { throw FileSystemError("list", error, r); },
+      [&r](const std::error_code& error) { throw FileSystemError("list", error, r); });
   return entries;
 }
 
