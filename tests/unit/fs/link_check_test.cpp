@@ -47,14 +47,11 @@ TEST(LinkCheck, MissingRootIsRefusedAsLinked) {
 TEST(LinkCheck, FileRootCannotBeWalked) {
   TempDir dir;
   write_file(dir / L"Presets", "a file, not a folder");
-  try {
-    refuse_linked_tree(dir / L"Presets");
-    FAIL() << "a file root passed";
-  } catch (const FileSystemError& e) {
-    EXPECT_EQ(e.operation(), "recursive_directory_iterator::recursive_directory_iterator");
-    ASSERT_EQ(e.paths().size(), 1u);
-    EXPECT_EQ(e.paths()[0], long_path_form(dir / L"Presets"));
-  }
+  const auto e = tavo::test::raised<FileSystemError>([&] { refuse_linked_tree(dir / L"Presets"); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->operation(), "recursive_directory_iterator::recursive_directory_iterator");
+  ASSERT_EQ(e->paths().size(), 1u);
+  EXPECT_EQ(e->paths()[0], long_path_form(dir / L"Presets"));
 }
 
 TEST(LinkCheck, LinkedRootIsRefused) {

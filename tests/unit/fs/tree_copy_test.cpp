@@ -80,35 +80,26 @@ TEST(TreeCopy, ExistingDestinationFileFailsAndStaysUnchanged) {
   TempDir dir;
   make_sample_tree(dir / L"src");
   write_file(dir / L"dst/Bin/Tavo.exe", "already here");
-  try {
-    copy_tree(dir / L"src", dir / L"dst");
-    FAIL() << "an existing file was overwritten or skipped";
-  } catch (const FileSystemError& e) {
-    expect_copy_error(e, dir / L"src", dir / L"dst");
-  }
+  const auto e = tavo::test::raised<FileSystemError>([&] { copy_tree(dir / L"src", dir / L"dst"); });
+  ASSERT_TRUE(e);
+  expect_copy_error(*e, dir / L"src", dir / L"dst");
   EXPECT_EQ(read_file(dir / L"dst/Bin/Tavo.exe"), "already here");
 }
 
 TEST(TreeCopy, DestinationIsCreatedOneLevelOnly) {
   TempDir dir;
   make_sample_tree(dir / L"src");
-  try {
-    copy_tree(dir / L"src", dir / L"missing/App");
-    FAIL() << "missing parent folders were created";
-  } catch (const FileSystemError& e) {
-    expect_copy_error(e, dir / L"src", dir / L"missing/App");
-  }
+  const auto e = tavo::test::raised<FileSystemError>([&] { copy_tree(dir / L"src", dir / L"missing/App"); });
+  ASSERT_TRUE(e);
+  expect_copy_error(*e, dir / L"src", dir / L"missing/App");
   EXPECT_FALSE(test::exists(dir / L"missing"));
 }
 
 TEST(TreeCopy, MissingSourceFails) {
   TempDir dir;
-  try {
-    copy_tree(dir / L"missing", dir / L"dst");
-    FAIL() << "a missing source was copied";
-  } catch (const FileSystemError& e) {
-    expect_copy_error(e, dir / L"missing", dir / L"dst");
-  }
+  const auto e = tavo::test::raised<FileSystemError>([&] { copy_tree(dir / L"missing", dir / L"dst"); });
+  ASSERT_TRUE(e);
+  expect_copy_error(*e, dir / L"missing", dir / L"dst");
   EXPECT_FALSE(test::exists(dir / L"dst"));
 }
 

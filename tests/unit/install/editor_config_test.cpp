@@ -112,12 +112,9 @@ TEST(WriteEditorSetting, UnwritableFileRaisesCannotConfigureEditor) {
   TempDir dir;
   // A folder where the settings file should be: no writer can write it, as user or administrator.
   test::make_directories(dir / L"App/Bin/tset.ini");
-  try {
-    configure_editor(dir.path(), fs::Path(L"D:\\TAVO-x64"));
-    FAIL() << "a folder was taken for the settings file";
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "Cannot configure editor");
-  }
+  const auto e = tavo::test::raised<Error>([&] { configure_editor(dir.path(), fs::Path(L"D:\\TAVO-x64")); });
+  ASSERT_TRUE(e);
+  EXPECT_STREQ(e->what(), "Cannot configure editor");
 }
 
 TEST(CheckEditorFolders, ALineBreakInTheTargetIsRefusedBeforeAnythingIsWritten) {

@@ -19,12 +19,9 @@ TEST(InstallationMarker, IsTwoTextLinesWithThePlatformsLineEnds) {
 
 TEST(InstallationMarker, UnwritableMarkerIsReported) {
   test::TempDir dir;
-  try {
-    write_installation_marker(dir / L"fehlt");
-    FAIL() << "no error raised";
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "Cannot write installation marker");
-  }
+  const auto e = tavo::test::raised<Error>([&] { write_installation_marker(dir / L"fehlt"); });
+  ASSERT_TRUE(e);
+  EXPECT_STREQ(e->what(), "Cannot write installation marker");
 }
 
 TEST(InstallationMarker, ForeignTargetsAreNotThisInstallation) {

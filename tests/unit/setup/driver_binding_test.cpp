@@ -112,12 +112,9 @@ TEST_F(DriverBinding, ToolStartsInItsOwnFolderWithOneArgumentAndNullInput) {
 TEST_F(DriverBinding, MissingToolIsReportedAfterAnEmptyLogWasCreated) {
   test::make_directories(fs::join(target, L"Logs"));
   test::write_file(log(), "earlier output\n");
-  try {
-    ensure_driver_binding(target);
-    FAIL() << "no error raised";
-  } catch (const Error& error) {
-    EXPECT_STREQ(error.what(), "Cannot start device helper");
-  }
+  const auto error = tavo::test::raised<Error>([&] { ensure_driver_binding(target); });
+  ASSERT_TRUE(error);
+  EXPECT_STREQ(error->what(), "Cannot start device helper");
   ASSERT_TRUE(test::exists(log()));
   EXPECT_EQ(test::read_file(log()), "");
 }
@@ -125,24 +122,18 @@ TEST_F(DriverBinding, MissingToolIsReportedAfterAnEmptyLogWasCreated) {
 TEST_F(DriverBinding, FileThatIsNoProgramCannotBeStarted) {
   test::write_file(tool(), "not a program\n");
   test::make_directories(fs::join(target, L"Logs"));
-  try {
-    ensure_driver_binding(target);
-    FAIL() << "no error raised";
-  } catch (const Error& error) {
-    EXPECT_STREQ(error.what(), "Cannot start device helper");
-  }
+  const auto error = tavo::test::raised<Error>([&] { ensure_driver_binding(target); });
+  ASSERT_TRUE(error);
+  EXPECT_STREQ(error->what(), "Cannot start device helper");
   EXPECT_EQ(test::read_file(log()), "");
 }
 
 TEST_F(DriverBinding, MissingLogsFolderStartsNothing) {
   test::place_tool(tool(), "3");
   test::place_tool(installer(), "0");
-  try {
-    ensure_driver_binding(target);
-    FAIL() << "no error raised";
-  } catch (const Error& error) {
-    EXPECT_STREQ(error.what(), "Cannot create installation log");
-  }
+  const auto error = tavo::test::raised<Error>([&] { ensure_driver_binding(target); });
+  ASSERT_TRUE(error);
+  EXPECT_STREQ(error->what(), "Cannot create installation log");
   EXPECT_TRUE(test::tool_calls(tool()).empty());
   EXPECT_TRUE(test::tool_calls(installer()).empty());
   EXPECT_FALSE(test::exists(fs::join(target, L"Logs")));

@@ -35,13 +35,10 @@ TEST(HasOriginalSoftwareLinks, AStatusFailureIsRaisedNotTakenAsAbsence) {
   tavo::test::write_file(dir / L"App/Bin/Tavo.exe", "program");
   symlink(dir, "TavoDrv.dll", L"App/Bin/TavoDrv.dll");  // a link to itself: its status cannot be read
   tavo::test::make_directories(dir / L"Tavo");
-  try {
-    (void)has_original_software(dir.path());
-    FAIL() << "no error";
-  } catch (const fs::FileSystemError& e) {
-    EXPECT_EQ(e.operation(), "status");
-    EXPECT_EQ(e.paths().at(0), dir / L"App/Bin/TavoDrv.dll");
-  }
+  const auto e = tavo::test::raised<fs::FileSystemError>([&] { (void)has_original_software(dir.path()); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->operation(), "status");
+  EXPECT_EQ(e->paths().at(0), dir / L"App/Bin/TavoDrv.dll");
 }
 
 TEST(HasOriginalSoftwareLinks, TheFirstFailedTestEndsTheCheck) {

@@ -29,22 +29,16 @@ TEST(FileSha256Sharing, FileHeldWithoutSharingCannotBeRead) {
   tavo::test::write_file(dir / L"f.txt", "abc");
   const win::UniqueFileHandle holder = hold_open(dir / L"f.txt", GENERIC_READ, 0);
   ASSERT_TRUE(holder.valid());
-  try {
-    (void)file_sha256(dir / L"f.txt");
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "Cannot read input file");
-  }
+  const auto e = tavo::test::raised<Error>([&] { (void)file_sha256(dir / L"f.txt"); });
+  ASSERT_TRUE(e);
+  EXPECT_STREQ(e->what(), "Cannot read input file");
 }
 
 TEST(FileSha256Sharing, DeviceNamesAreNotRead) {
   // In the long-path form "NUL" is an ordinary name; a device path itself must not be hashed as a file.
-  try {
-    (void)file_sha256(fs::Path(L"\\\\.\\NUL"));
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "Cannot read input file");
-  }
+  const auto e = tavo::test::raised<Error>([&] { (void)file_sha256(fs::Path(L"\\\\.\\NUL")); });
+  ASSERT_TRUE(e);
+  EXPECT_STREQ(e->what(), "Cannot read input file");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "common/error.hpp"
+#include "support/test_support.hpp"
 #include "verify/sha256.hpp"
 
 namespace tavo::verify {
@@ -9,23 +10,17 @@ namespace {
 
 TEST(FileSha256Posix, ReadFailureAfterOpeningIsACalculationFailure) {
   // A regular file by its status whose first read fails (EIO: address 0 is not mapped).
-  try {
-    (void)file_sha256(fs::Path(L"/proc/self/mem"));
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "SHA256 calculation failed");
-  }
+  const auto e = tavo::test::raised<Error>([&] { (void)file_sha256(fs::Path(L"/proc/self/mem")); });
+  ASSERT_TRUE(e);
+  EXPECT_STREQ(e->what(), "SHA256 calculation failed");
 }
 
 TEST(FileSha256Posix, PipesAndDevicesAreNotRead) {
   // A pipe would wait for a writer and a device would never end; neither is a file to verify.
   for (const wchar_t* path : {L"/dev/zero", L"/dev/null"}) {
-    try {
-      (void)file_sha256(fs::Path(path));
-      FAIL() << "no error";
-    } catch (const Error& e) {
-      EXPECT_STREQ(e.what(), "Cannot read input file");
-    }
+    const auto e = tavo::test::raised<Error>([&] { (void)file_sha256(fs::Path(path)); });
+    ASSERT_TRUE(e);
+    EXPECT_STREQ(e->what(), "Cannot read input file");
   }
 }
 
