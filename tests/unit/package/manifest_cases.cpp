@@ -41,7 +41,9 @@ void make_software_folder(const fs::Path& dir, int count) {
 }
 
 void make_payload_folder(const fs::Path& dir, const std::string& patched_dll) {
-  for (const wchar_t* name : verify::kPayloadFileNames) {
+  // The seven names as the package's description gives them, not as the code lists them.
+  for (const wchar_t* name : {L"TavoDrv.dll", L"tusbshim.dll", L"tset-template.ini", L"device_binding.exe",
+                              L"TAVO-starten.exe", L"TAVO-Treiber-installieren.exe", L"TAVO-Treiber-entfernen.exe"}) {
     tavo::test::write_file(fs::join(dir, name), std::wstring_view(name) == L"TavoDrv.dll" ? patched_dll : "MZ tool");
   }
 }

@@ -329,10 +329,18 @@ TEST_F(SetupFlow, ProgressRunsFromTheConfirmationToTheEndOfTheInstallation) {
     EXPECT_EQ(other.events, c.events) << c.name;
     EXPECT_EQ(other.progress_states.empty(), !c.shown) << c.name;
   }
-  // A report outside the run reaches nobody.
-  const std::size_t shown = run.progress_states.size();
-  progress::bytes_done(1);
-  EXPECT_EQ(run.progress_states.size(), shown);
+  // The run puts back the listener that was there before it: a report after the run reaches that one.
+  struct Counting final : progress::Listener {
+    void phase_started(progress::Phase) noexcept override {}
+    void bytes_done(std::uint64_t count) noexcept override { bytes += count; }
+    std::uint64_t bytes = 0;
+  } outside;
+  const progress::Listening listening(outside);
+  FakeSystem inner = system;
+  EXPECT_EQ(inner.run(), 0);
+  EXPECT_EQ(outside.bytes, 0u) << "the run's reports went outside it";
+  progress::bytes_done(7);
+  EXPECT_EQ(outside.bytes, 7u);
 }
 
 }  // namespace
