@@ -86,6 +86,42 @@ class PackageTool(TempFolderTest):
         self.assertEqual(found[3:], ["3 problems: the setup refuses this package"])
         self.assertEqual(snapshot(package.root), before)
 
+    def test_check_names_the_problem_of_each_broken_package(self):
+        def link_tree(tree):
+            def make(package):
+                real = package.source / (tree + "-echt")
+                (package.source / tree).rename(real)
+                os.symlink(real, package.source / tree, target_is_directory=True)
+            return make
+
+        def wrong_original_dll(package):
+            dll = package.source / "App/Bin/TavoDrv.dll"
+            dll.write_bytes(b"MZ another build")
+            self.assertEqual(self.tool("manifest", winpath(package.source)).returncode, 0)
+
+        cases = [
+            ("linked App", link_tree("App"), "Originalsoftware/App: Linked source folders are unsupported"),
+            ("linked Tavo", link_tree("Tavo"), "Originalsoftware/Tavo: Linked source folders are unsupported"),
+            ("linked Presets", link_tree("Presets"), "Originalsoftware/Presets: Linked source folders are unsupported"),
+            ("wrong original DLL", wrong_original_dll,
+             "Originalsoftware/App/Bin/TavoDrv.dll: Unsupported TavoDrv.dll version"),
+            ("missing payload file", lambda p: (p.payload / "tusbshim.dll").unlink(),
+             "Dateien/tusbshim.dll (SHA256SUMS.txt line 2): Cannot read input file"),
+            ("no original software", lambda p: (p.source).rename(p.root / "Original"),
+             "Originalsoftware: Bundled original software missing"),
+        ]
+        for i, (name, breaks, expected) in enumerate(cases):
+            with self.subTest(name):
+                package = make_package(self.tmp, f"Paket-{i}")
+                breaks(package)
+                before = snapshot(package.root)
+                run = self.tool("check", winpath(package.root))
+                self.assertEqual(run.returncode, 1, (run.stdout, run.stderr))
+                found = lines(run.stdout)
+                self.assertTrue(any(line.startswith(expected) for line in found), found)
+                self.assertRegex(found[-1], r"^[12] problems?: the setup refuses this package$")
+                self.assertEqual(snapshot(package.root), before)
+
     def test_a_refused_manifest_leaves_the_old_one(self):
         package = make_package(self.tmp)
         os.symlink("OS", package.source / "Tavo" / "Verweis", target_is_directory=True)
