@@ -208,6 +208,19 @@ TEST_F(FaultWalk, EveryCallFailingOnceOrForGoodKeepsThePromises) {
   }
 }
 
+TEST_F(FaultWalk, AFailedFlushNeverPublishesTheTarget) {
+  const std::string flush = build_config::windows ? "FlushFileBuffers" : "syncfs";
+  const fs::Path target = dir / L"Ziele/Ziel";
+  fault::arm({});
+  sys::test::script(flush, {build_config::windows ? 1117 /* ERROR_IO_DEVICE */ : EIO});
+  const std::string message = install(target);
+  sys::test::clear_hooks();
+  EXPECT_EQ(sys::test::count_of(flush), 1);
+  EXPECT_NE(message, "");
+  EXPECT_FALSE(test::exists(target)) << "published although its files may not be on the disk";
+  EXPECT_EQ(sys::test::count_of(build_config::windows ? "MoveFileExW" : "renameat2"), 0);
+}
+
 TEST_F(FaultWalk, EveryFlushComesBeforeTheRenameThatPublishes) {
   fault::arm({});
   EXPECT_EQ(install(dir / L"Ziele/Ziel"), "");

@@ -24,6 +24,16 @@ TEST(InstallationMarker, UnwritableMarkerIsReported) {
   EXPECT_STREQ(e->what(), "Cannot write installation marker");
 }
 
+TEST(InstallationMarker, AFolderAtItsNameIsLeftAloneAndReported) {
+  test::TempDir dir;
+  test::write_file(dir / L"TAVO-x64-installation.txt/inhalt.txt", "somebody's");
+  const auto e = tavo::test::raised<Error>([&] { write_installation_marker(dir.path()); });
+  ASSERT_TRUE(e);
+  EXPECT_STREQ(e->what(), "Cannot write installation marker");
+  EXPECT_EQ(test::read_file(dir / L"TAVO-x64-installation.txt/inhalt.txt"), "somebody's");
+  EXPECT_FALSE(is_current_installation(dir.path(), dir.path()));
+}
+
 TEST(InstallationMarker, ForeignTargetsAreNotThisInstallation) {
   test::TempDir dir;
   // Each of these fails on the marker line, before any digest is needed.
