@@ -5,7 +5,9 @@
 //   amount=<amount text>
 //   position=<bar position, 0 to 1000>
 //   marquee=<1 while the bar has no total, else 0>
-// and nothing when there is no such window. Off Windows there is none: it prints nothing and exits with 2.
+// and nothing when there is no such window. With the argument "close" it first asks the window to close, as its
+// close button does (WM_CLOSE, answered before the reading). Off Windows there is none: it prints nothing and
+// exits with 2.
 #include <string>
 #include <vector>
 
@@ -47,10 +49,12 @@ BOOL CALLBACK collect_control(HWND control, LPARAM out) {
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
   // The window class of src/setup/progress_view_win.cpp.
   const HWND window = FindWindowW(L"TavoSetupProgress", nullptr);
   if (window == nullptr || !IsWindowVisible(window)) return 0;
+  if (argc > 1 && std::wstring(argv[1]) == L"close") SendMessageW(window, WM_CLOSE, 0, 0);
+  if (!IsWindow(window) || !IsWindowVisible(window)) return 0;
   Controls controls;
   EnumChildWindows(window, collect_control, reinterpret_cast<LPARAM>(&controls));
   std::string block = "title=" + window_text(window) + "\n";
