@@ -18,14 +18,15 @@
 #include "fs/path_forms.hpp"
 #include "install/installation_marker.hpp"
 #include "install/transaction.hpp"
-#include "reference_sha256.hpp"
+#include "package_files.hpp"
 #include "support/test_support.hpp"
 #include "tavo/build_config.hpp"
 
 namespace tavo {
 namespace {
 
-using Files = std::map<std::string, std::string>;  // path below a folder (UTF-8, "/") -> bytes
+using test::Files;
+using test::files_below;
 
 // The planned failure: an I/O error natively; access denied on Windows, its most common refusal (and one that
 // the final rename retries).
@@ -51,28 +52,6 @@ const std::map<std::string, std::string> kSwallowed = {
     {"MoveFileExW", "access denied at the final rename is retried: a scanner holds the folder"},
 };
 
-// Every file below `root`.
-Files files_below(const fs::Path& root) {
-  Files files;
-  const std::filesystem::path base = test::std_path(root);
-  if (!std::filesystem::exists(base)) return files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(base)) {
-    if (!entry.is_regular_file()) continue;
-    const std::string rel = entry.path().lexically_relative(base).generic_u8string();
-    files[rel] = test::read_file(test::from_std(entry.path()));
-  }
-  return files;
-}
-
-void write_files(const fs::Path& folder, const Files& files) {
-  std::string manifest;
-  for (const auto& [rel, bytes] : files) {
-    test::write_file(fs::join(folder, wide_from_utf8(rel)), bytes);
-    manifest += verify::test::reference_sha256(bytes) + "  " + rel + "\n";
-  }
-  test::write_file(fs::join(folder, L"SHA256SUMS.txt"), manifest);
-}
-
 class FaultWalk : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -86,15 +65,9 @@ class FaultWalk : public ::testing::Test {
       software["Tavo/Samples/teil-" + std::to_string(i) + ".dat"] =
           std::string(100 + i, static_cast<char>('a' + i % 26));
     }
-    payload = {{"TavoDrv.dll", *patched},
-               {"tusbshim.dll", "MZ shim"},
-               {"tset-template.ini", "[StaticPath]\r\nTavo=C:/old/\r\n"},
-               {"device_binding.exe", "MZ check"},
-               {"TAVO-starten.exe", "MZ start"},
-               {"TAVO-Treiber-installieren.exe", "MZ install"},
-               {"TAVO-Treiber-entfernen.exe", "MZ remove"}};
-    write_files(source_dir(), software);
-    write_files(payload_dir(), payload);
+    payload = test::payload_files(*patched);
+    test::write_files_with_manifest(source_dir(), software);
+    test::write_files_with_manifest(payload_dir(), payload);
     test::write_file(dir / L"Paket/Anleitung.txt", "Anleitung\r\n");
     package = files_below(dir / L"Paket");
     sys::test::skip_pauses(true);  // the final rename's retries without waiting

@@ -16,7 +16,7 @@
 #include "driver_fixtures.hpp"
 #include "fs/path_forms.hpp"
 #include "package/package_tool.hpp"
-#include "reference_sha256.hpp"
+#include "package_files.hpp"
 #include "support/test_support.hpp"
 #include "sys/door_control.hpp"
 #include "tavo/build_config.hpp"
@@ -24,7 +24,8 @@
 namespace tavo {
 namespace {
 
-using Files = std::map<std::string, std::string>;  // path below a folder (UTF-8, "/") -> bytes
+using test::Files;
+using test::files_below;
 
 constexpr int kError = build_config::windows ? 5 : EIO;
 // Calls whose failure a finished run may meet without harm: the close of a file only read, and the removal of
@@ -32,17 +33,6 @@ constexpr int kError = build_config::windows ? 5 : EIO;
 // fault that lasts, which fails the removal too).
 const std::set<std::string> kHarmless = {"close", "CloseHandle", "posix_fadvise" /* a hint */};
 const std::set<std::string> kRemovals = {"unlink", "unlinkat", "DeleteFileW"};
-
-Files files_below(const fs::Path& root) {
-  Files files;
-  const std::filesystem::path base = test::std_path(root);
-  if (!std::filesystem::exists(base)) return files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(base)) {
-    if (!entry.is_regular_file()) continue;
-    files[entry.path().lexically_relative(base).generic_u8string()] = test::read_file(test::from_std(entry.path()));
-  }
-  return files;
-}
 
 struct ToolRun {
   int status;
@@ -58,28 +48,13 @@ class PackageToolWalk : public ::testing::Test {
     Files software = {{"App/Bin/Tavo.exe", "MZ editor"}, {"App/Bin/TavoDrv.dll", *original},
                       {"Tavo/Liesmich.txt", "TAVO 1.1\n"}, {"Presets/Werk/Bass.tvp", "bass"}};
     for (int i = 0; software.size() < 100; ++i) software["Tavo/Samples/teil-" + std::to_string(i) + ".dat"] = "x";
-    const Files payload = {{"TavoDrv.dll", *patched},
-                           {"tusbshim.dll", "MZ shim"},
-                           {"tset-template.ini", "[StaticPath]\r\nTavo=C:/old/\r\n"},
-                           {"device_binding.exe", "MZ check"},
-                           {"TAVO-starten.exe", "MZ start"},
-                           {"TAVO-Treiber-installieren.exe", "MZ install"},
-                           {"TAVO-Treiber-entfernen.exe", "MZ remove"}};
-    write_folder(L"Paket/Originalsoftware", software);
-    write_folder(L"Paket/Dateien", payload);
+    const Files payload = test::payload_files(*patched);
+    test::write_files_with_manifest(dir / L"Paket/Originalsoftware", software);
+    test::write_files_with_manifest(dir / L"Paket/Dateien", payload);
     test::write_file(dir / L"Paket/Anleitung.txt", "Anleitung\r\n");
   }
 
   void TearDown() override { fault::arm({}); }
-
-  void write_folder(const std::wstring& folder, const Files& files) {
-    std::string manifest;
-    for (const auto& [rel, bytes] : files) {
-      test::write_file(dir / (folder + L"/" + wide_from_utf8(rel)), bytes);
-      manifest += verify::test::reference_sha256(bytes) + "  " + rel + "\n";
-    }
-    test::write_file(dir / (folder + L"/SHA256SUMS.txt"), manifest);
-  }
 
   fs::Path root() const { return fs::absolute_normal_form(dir / L"Paket"); }
 
