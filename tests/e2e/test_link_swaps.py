@@ -77,6 +77,10 @@ class LinkSwaps(TempFolderTest):
             swapper.stop()
         print(f"{run_number} runs, {swapper.swaps} swaps, exit statuses {outcomes}")
         self.assertEqual(set(outcomes) - {0, 1}, set())
+        # What the test must have met: many swaps during many runs, and runs that found the link and refused.
+        self.assertGreaterEqual(run_number, 20)
+        self.assertGreaterEqual(swapper.swaps, run_number)
+        self.assertGreater(outcomes.get(1, 0), 0, "no run met the swapped folder")
         self.assertFalse((samples / OUTSIDE_NAME).exists())
 
 
