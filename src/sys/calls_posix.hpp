@@ -86,6 +86,7 @@ inline int renameat(int from_dir, const char* from, int to_dir, const char* to) 
   return refused("renameat") ? -1 : ::renameat(from_dir, from, to_dir, to);
 }
 inline int renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags) noexcept {
+  note_flags("renameat2", flags);
   return refused("renameat2") ? -1 : ::renameat2(from_dir, from, to_dir, to, flags);
 }
 inline int unlink(const char* path) noexcept { return refused("unlink") ? -1 : ::unlink(path); }

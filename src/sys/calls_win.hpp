@@ -91,6 +91,7 @@ inline BOOL CreateDirectoryW(LPCWSTR name, LPSECURITY_ATTRIBUTES security) noexc
              : ::CreateDirectoryW(name, security);
 }
 inline BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) noexcept {
+  note_flags("MoveFileExW", flags);
   if (detail::refused_paths("MoveFileExW", from, to) || documented::holds_rename()) return FALSE;
   return ::MoveFileExW(from, to, flags);
 }

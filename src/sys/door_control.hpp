@@ -45,6 +45,9 @@ void script(std::string call, std::vector<int> codes);
 void skip_pauses(bool skip);
 std::vector<unsigned> pauses();
 
+// The flags that the latest call named `call` was given (for the calls that keep them); 0 before any.
+unsigned long flags_of(const std::string& call);
+
 // How many calls named `call` passed the door since the last arm() (every call is counted, failed or not).
 long count_of(const std::string& call);
 

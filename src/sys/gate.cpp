@@ -39,6 +39,7 @@ struct State {
   std::vector<Hook> hooks;
   std::map<std::string, std::vector<int>> scripts;  // outcomes still to come, first at the back
   bool skip_pauses = false;
+  std::map<std::string, unsigned long> flags;
   std::vector<unsigned> pauses;
   std::exception_ptr hook_failure;
 };
@@ -177,6 +178,13 @@ bool refused(const char* call) noexcept {
   return true;
 }
 
+void note_flags(const char* call, unsigned long flags) noexcept {
+  try {
+    state().flags[call] = flags;
+  } catch (...) {
+  }
+}
+
 bool pause_skipped(unsigned milliseconds) noexcept {
   State& s = state();
   if (!s.skip_pauses) return false;
@@ -201,6 +209,11 @@ void skip_pauses(bool skip) {
 }
 
 std::vector<unsigned> pauses() { return state().pauses; }
+
+unsigned long flags_of(const std::string& call) {
+  const auto found = state().flags.find(call);
+  return found == state().flags.end() ? 0 : found->second;
+}
 
 void before_call(std::string call, long nth, std::function<void()> hook) {
   State& s = state();

@@ -7,10 +7,13 @@ namespace tavo::sys {
 
 #if defined(TAVO_TEST_BUILD)
 bool refused(const char* call) noexcept;
+// Keeps the flags a call was given, for a test to look at (the final rename's).
+void note_flags(const char* call, unsigned long flags) noexcept;
 // Counts a pause of the program (the final rename's retries); true when a test runs without waiting.
 bool pause_skipped(unsigned milliseconds) noexcept;
 #else
 inline constexpr bool refused(const char*) noexcept { return false; }
+inline constexpr void note_flags(const char*, unsigned long) noexcept {}
 inline constexpr bool pause_skipped(unsigned) noexcept { return false; }
 #endif
 

@@ -54,6 +54,17 @@ TEST_F(FinalizeInstallation, TransientFailuresAreRetriedUntilTheRenameSucceeds) 
   EXPECT_FALSE(test::exists(staging_));
 }
 
+TEST_F(FinalizeInstallation, RenamesWithoutReplacingAndThroughToTheDisk) {
+  finalize_installation(staging_, target_);
+  const unsigned long flags = sys::test::flags_of(kRename);
+  if constexpr (build_config::windows) {
+    EXPECT_EQ(flags & 0x1, 0u) << "MOVEFILE_REPLACE_EXISTING";
+    EXPECT_EQ(flags & 0x8, 0x8u) << "MOVEFILE_WRITE_THROUGH";
+  } else {
+    EXPECT_EQ(flags, 1u) << "RENAME_NOREPLACE";
+  }
+}
+
 TEST_F(FinalizeInstallation, GivesUpAfterSixtyAttempts) {
   sys::test::script(kRename, std::vector<int>(61, kAccessDenied));
   const auto e = test::raised<fs::FileSystemError>([&] { finalize_installation(staging_, target_); });
