@@ -2,6 +2,7 @@
 
 #include "common/system_error.hpp"
 #include "sys/handles_win.hpp"
+#include "sys/this_process.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/path_forms.hpp"
 #include "fs/temporary_file.hpp"
@@ -14,13 +15,22 @@ TemporaryFile::~TemporaryFile() {
 }
 
 std::error_code TemporaryFile::move_into_place() noexcept {
-  // MOVEFILE_WRITE_THROUGH: the rename is on disk when it returns.
-  if (!sys::MoveFileExW(path_.text().c_str(), final_path_.text().c_str(),
-                                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return last_system_error();
+  // An editor, an indexer or a scanner may hold the old file for a moment: such a refusal is retried for up to
+  // two seconds. MOVEFILE_WRITE_THROUGH: the rename is on disk when it returns.
+  constexpr int kAttempts = 20;
+  constexpr unsigned kPauseMilliseconds = 100;
+  std::error_code error;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    if (sys::MoveFileExW(path_.text().c_str(), final_path_.text().c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      moved_ = true;
+      return {};
+    }
+    error = last_system_error();
+    if (error != ErrorCondition::transient_rename) break;
+    sleep_milliseconds(kPauseMilliseconds);
   }
-  moved_ = true;
-  return {};
+  return error;
 }
 
 void replace_file(const Path& path, std::string_view bytes) {
