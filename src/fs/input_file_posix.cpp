@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <string>
 
+#include "common/system_error.hpp"
 #include "common/utf8.hpp"
 #include "fs/input_file.hpp"
 
@@ -20,6 +21,28 @@ std::optional<InputFile> InputFile::open(const Path& path) {
   struct stat info {};
   if (sys::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
   (void)sys::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // a hint only: a refusal changes nothing
+  return file;
+}
+
+std::optional<InputFile> InputFile::open_at(const HeldFolder& folder, std::wstring_view name, std::error_code& error) {
+  const int fd = sys::openat(static_cast<int>(folder.native()), utf8_from_wide(std::wstring(name)).c_str(),
+                             O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+  if (fd < 0) {
+    error = last_system_error();
+    return std::nullopt;
+  }
+  InputFile file(fd);
+  struct stat info {};
+  if (sys::fstat(fd, &info) != 0) {
+    error = last_system_error();
+    return std::nullopt;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    error = system_error_code(S_ISDIR(info.st_mode) ? EISDIR : EOPNOTSUPP);
+    return std::nullopt;
+  }
+  (void)sys::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  error.clear();
   return file;
 }
 

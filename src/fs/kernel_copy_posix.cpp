@@ -50,7 +50,7 @@ std::error_code copy_content(int in, int out) noexcept {
 }  // namespace
 
 std::error_code copy_to_new_file(int from_dir, const char* from_name, int to_dir, const char* to_name,
-                                 int extra_open_flags) noexcept {
+                                 int extra_open_flags, const Fingerprint* expected) noexcept {
   // O_NONBLOCK: a FIFO in a source tree must not hang the setup; it is refused below.
   posix::UniqueFd in(sys::openat(from_dir, from_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | extra_open_flags));
   if (!in) return last_system_error();
@@ -58,6 +58,13 @@ std::error_code copy_to_new_file(int from_dir, const char* from_name, int to_dir
   if (sys::fstat(in.get(), &source) != 0) return last_system_error();
   if (S_ISDIR(source.st_mode)) return system_error_code(EISDIR);
   if (!S_ISREG(source.st_mode)) return system_error_code(EOPNOTSUPP);
+  // The change time moves with every write and cannot be set back: equal before and after, the bytes copied
+  // are the bytes hashed.
+  auto unchanged = [&in, expected]() noexcept {
+    Fingerprint now;
+    return expected == nullptr || (!fingerprint_of(in.get(), now) && now == *expected);
+  };
+  if (!unchanged()) return changed_since_hash();
 
   // The owner may always write the copy: a read-only package (a CD, some archives) must not give read-only
   // files that the setup, or later the editor, writes.
@@ -66,6 +73,7 @@ std::error_code copy_to_new_file(int from_dir, const char* from_name, int to_dir
       sys::openat(to_dir, to_name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions));
   if (!out) return last_system_error();
   std::error_code error = copy_content(in.get(), out.get());
+  if (!error && !unchanged()) error = changed_since_hash();
   // The umask may have taken bits away at creation.
   if (!error && sys::fchmod(out.get(), permissions) != 0) error = last_system_error();
   if (!error && sys::close(out.release()) != 0) error = last_system_error();

@@ -3,6 +3,8 @@
 
 #include <system_error>
 
+#include "fs/file_identity.hpp"
+
 namespace tavo::fs::posix_copy {
 
 // Copies the regular file `from_name` (relative to the folder descriptor `from_dir`, or AT_FDCWD) to the new
@@ -10,7 +12,9 @@ namespace tavo::fs::posix_copy {
 // a failure). The permission bits go with the content, plus the owner's write bit. A destination file this call created
 // is removed again when the copy fails, as a half-written copy is no copy. Returns the error of the failing step,
 // empty on success. extra_open_flags go to the opening of the source (O_NOFOLLOW: a link there fails with ELOOP).
+// With `expected`, the source's fingerprint on the opened descriptor must be that one, before and after the
+// copy; otherwise the copy fails with changed_since_hash().
 std::error_code copy_to_new_file(int from_dir, const char* from_name, int to_dir, const char* to_name,
-                     int extra_open_flags = 0) noexcept;
+                                 int extra_open_flags = 0, const Fingerprint* expected = nullptr) noexcept;
 
 }  // namespace tavo::fs::posix_copy

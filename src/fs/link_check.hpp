@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fs/held_folder.hpp"
 #include "fs/path.hpp"
 
 namespace tavo::fs {
@@ -10,5 +11,9 @@ namespace tavo::fs {
 // "recursive_directory_iterator::recursive_directory_iterator" (with the root's long-path form) when the root
 // cannot be listed, "recursive_directory_iterator::operator++" when a folder below it cannot. Only reads.
 void refuse_linked_tree(const Path& root);
+
+// The same below a held folder (which itself is no link, being held), every entry tested relative to its held
+// parent.
+void refuse_linked_tree(const HeldFolder& root);
 
 }  // namespace tavo::fs

@@ -17,11 +17,11 @@ namespace {
 struct LinkRefusingVisitor {
   bool visit(int dir, const dirent& entry) const {
     // An entry whose status cannot be read may be a link: it is refused as one.
-    EntryKind kind = EntryKind::link;
-    if (posix_walk::entry_kind_at(dir, entry.d_name, kind) || kind == EntryKind::link) {
+    struct stat status {};
+    if (sys::fstatat(dir, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(status.st_mode)) {
       throw Error(link_check::linked_entry);
     }
-    return kind == EntryKind::folder;
+    return S_ISDIR(status.st_mode);
   }
   void leave() const noexcept {}
   // ELOOP: a folder became a link after its test.
@@ -47,6 +47,16 @@ void refuse_linked_tree(const Path& root) {
   }
   LinkRefusingVisitor visitor;
   // O_NOFOLLOW: a folder that became a link after its test is not entered.
+  posix_walk::walk(std::move(listing), visitor, O_NOFOLLOW);
+}
+
+void refuse_linked_tree(const HeldFolder& root) {
+  posix::UniqueDir listing;
+  if (const std::error_code error =
+          posix_walk::open_folder(static_cast<int>(root.native()), ".", 0, listing)) {
+    throw FileSystemError(link_check::open_walk, error, root.path());
+  }
+  LinkRefusingVisitor visitor;
   posix_walk::walk(std::move(listing), visitor, O_NOFOLLOW);
 }
 

@@ -52,8 +52,10 @@ std::error_code own_type(int dir, const dirent& entry, mode_t& type) noexcept {
 
 class CopyingVisitor {
  public:
-  CopyingVisitor(posix::UniqueFd destination_root, const Path& from, const Path& to) : from_(from), to_(to) {
+  CopyingVisitor(posix::UniqueFd destination_root, const Path& from, const Path& to, const HashedSource* source = nullptr)
+      : from_(from), to_(to), source_(source != nullptr && source->hashed != nullptr ? source : nullptr) {
     destinations_.push_back(std::move(destination_root));
+    if (source_ != nullptr) places_.push_back(source_->place);
   }
 
   bool visit(int source_dir, const dirent& entry) {
@@ -65,29 +67,45 @@ class CopyingVisitor {
       posix::UniqueFd folder;
       if (const std::error_code error = make_folder(destination_dir, entry.d_name, folder)) fail(error);
       destinations_.push_back(std::move(folder));
+      if (source_ != nullptr) places_.push_back(place_of(entry));
       return true;  // the walk opens it with O_NOFOLLOW
     }
+    // A hashed file is copied only as it was hashed.
+    const Fingerprint* expected = source_ != nullptr ? source_->hashed->find(place_of(entry)) : nullptr;
     // Neither folder nor file (a FIFO, a device): the file copy refuses it rather than block or read forever.
-    if (const std::error_code error =
-            posix_copy::copy_to_new_file(source_dir, entry.d_name, destination_dir, entry.d_name, kNoFollow)) {
+    if (const std::error_code error = posix_copy::copy_to_new_file(source_dir, entry.d_name, destination_dir,
+                                                                   entry.d_name, kNoFollow, expected)) {
       fail(error);
     }
     return false;
   }
 
-  void leave() noexcept { destinations_.pop_back(); }
+  void leave() noexcept {
+    destinations_.pop_back();
+    if (source_ != nullptr) places_.pop_back();
+  }
 
   // ELOOP: the entry was swapped for a link between its listing and its opening.
   [[noreturn]] void fail(const std::error_code& error) const {
     if (error == std::errc::too_many_symbolic_link_levels) throw Error(link_check::linked_entry);
+    if (error == changed_since_hash() && source_ != nullptr) throw Error(source_->changed);
     throw FileSystemError("copy", error, from_, to_);
   }
 
  private:
+  std::wstring place_of(const dirent& entry) const { return places_.back() + L"/" + wide_from_utf8(entry.d_name); }
+
   const Path& from_;
   const Path& to_;
+  const HashedSource* source_;
   std::vector<posix::UniqueFd> destinations_;
+  std::vector<std::wstring> places_;  // of the folders being copied, in the package
 };
+
+// A descriptor of its own on the held folder, for a listing that closes it.
+std::error_code listing_of(const HeldFolder& folder, posix::UniqueDir& listing) {
+  return posix_walk::open_folder(static_cast<int>(folder.native()), ".", 0, listing);
+}
 
 }  // namespace
 
@@ -120,6 +138,42 @@ void copy_tree(const Path& from, const Path& to) {
   }
   CopyingVisitor visitor(std::move(destination_root), f, t);
   posix_walk::walk(std::move(listing), visitor, kNoFollow);
+}
+
+void copy_tree(const HeldFolder& from, const HeldFolder& to, std::wstring_view name, const HashedSource& source) {
+  const Path destination = join(to.path(), name);
+  auto fail = [&](const std::error_code& error) { throw FileSystemError("copy", error, from.path(), destination); };
+  HeldFolder made;
+  if (const std::error_code error = to.create_folder(name, made)) fail(error);
+  posix::UniqueFd destination_root(sys::openat(static_cast<int>(made.native()), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!destination_root) fail(last_system_error());
+  posix::UniqueDir listing;
+  if (const std::error_code error = listing_of(from, listing)) fail(error);
+  CopyingVisitor visitor(std::move(destination_root), from.path(), destination, &source);
+  posix_walk::walk(std::move(listing), visitor, kNoFollow);
+}
+
+void copy_file(const HeldFolder& from, std::wstring_view from_name, const HeldFolder& to, std::wstring_view to_name,
+               bool overwrite, const HashedSource& source) {
+  const Path from_path = join(from.path(), from_name);
+  const Path to_path = join(to.path(), to_name);
+  const std::string in_name = utf8_from_wide(std::wstring(from_name));
+  const std::string out_name = utf8_from_wide(std::wstring(to_name));
+  const Fingerprint* expected =
+      source.hashed != nullptr ? source.hashed->find(source.place + L"/" + std::wstring(from_name)) : nullptr;
+  // Overwriting writes the new file beside the old one and renames it over it: replaced whole or not at all.
+  const std::string written = overwrite ? ".tavo-copy-" + std::to_string(sys::getpid()) + "-" + out_name : out_name;
+  const int from_dir = static_cast<int>(from.native());
+  const int to_dir = static_cast<int>(to.native());
+  std::error_code error =
+      posix_copy::copy_to_new_file(from_dir, in_name.c_str(), to_dir, written.c_str(), kNoFollow, expected);
+  if (!error && overwrite && sys::renameat(to_dir, written.c_str(), to_dir, out_name.c_str()) != 0) {
+    error = last_system_error();
+    sys::unlinkat(to_dir, written.c_str(), 0);
+  }
+  if (error == std::errc::too_many_symbolic_link_levels) throw Error(link_check::linked_entry);
+  if (error == changed_since_hash() && source.changed != nullptr) throw Error(source.changed);
+  if (error) throw FileSystemError("copy_file", error, from_path, to_path);
 }
 
 }  // namespace tavo::fs

@@ -13,8 +13,33 @@ std::wstring named(std::wstring_view folder, std::wstring_view name) {
   return std::wstring(folder) + L"/" + std::wstring(name);
 }
 
+// The setup's content checks: through the held package, every hashed file noted.
+std::vector<CheckStep> held_content_checks(const CheckedPackage& package) {
+  using namespace verify;
+  HeldPackage* held = package.held;
+  const fs::Path source_dir = package.source_dir;
+  return {
+      {named(kPayloadFolderName, kManifestName),
+       [held] {
+         verify_payload_entries(held->payload("Payload manifest missing"), nullptr, &held->hashed());
+       }},
+      {named(kPayloadFolderName, kPatchedDriverDllName),
+       [held] { check_patched_payload_dll(held->payload("Cannot read input file"), &held->hashed()); }},
+      {named(kSourceFolderName, kManifestName),
+       [held] {
+         verify_software_entries(held->source("Bundled software manifest missing"), nullptr, &held->hashed());
+       }},
+      {named(kSourceFolderName, kSourceDriverDllPath),
+       [source_dir] {
+         if (!has_original_software(source_dir)) throw Error("Original TAVO software missing");
+         check_driver_dll_version(source_dir);
+       }},
+  };
+}
+
 std::vector<CheckStep> content_checks(const CheckedPackage& package) {
   using namespace verify;
+  if (package.held != nullptr) return held_content_checks(package);
   const fs::Path payload_dir = fs::join(package.root, kPayloadFolderName);
   const fs::Path source_dir = package.source_dir;
   return {
@@ -37,7 +62,13 @@ std::vector<CheckStep> content_checks(const CheckedPackage& package) {
   };
 }
 
-CheckStep tree_check(const fs::Path& source_dir, const wchar_t* tree, bool optional) {
+CheckStep tree_check(const CheckedPackage& package, const wchar_t* tree, bool optional) {
+  if (HeldPackage* held = package.held) {
+    return {named(verify::kSourceFolderName, tree), [held, tree, optional] {
+              if (!optional || held->has_tree(tree)) fs::refuse_linked_tree(held->tree(tree));
+            }};
+  }
+  const fs::Path& source_dir = package.source_dir;
   const fs::Path tree_dir = fs::join(source_dir, tree);
   if (optional) {
     return {named(verify::kSourceFolderName, tree), [tree_dir] {
@@ -74,10 +105,9 @@ std::vector<CheckStep> package_checks(const CheckedPackage& package, Stage stage
     case Stage::content:
       return content_checks(package);
     case Stage::source_trees:
-      return {tree_check(package.source_dir, verify::kAppTree, false),
-              tree_check(package.source_dir, verify::kTavoTree, false)};
+      return {tree_check(package, verify::kAppTree, false), tree_check(package, verify::kTavoTree, false)};
     case Stage::presets:
-      return {tree_check(package.source_dir, verify::kPresetsTree, true)};
+      return {tree_check(package, verify::kPresetsTree, true)};
     case Stage::copied_files:
       return copied_file_checks(package);
   }

@@ -10,6 +10,7 @@
 
 #include "common/error.hpp"
 #include "fs/path.hpp"
+#include "install/held_package.hpp"
 #include "verify/manifest.hpp"
 
 namespace tavo::install {
@@ -33,6 +34,9 @@ struct CheckedPackage {
   fs::Path source_dir;  // its original software (the setup passes it in its absolute form)
   verify::LineWatcher* payload_lines = nullptr;
   verify::LineWatcher* software_lines = nullptr;
+  // The setup's package, held from its first check to its last copy: the steps read through its folders and
+  // note there what they hashed. Null (the package tool): each step opens what it reads by path.
+  HeldPackage* held = nullptr;
 };
 
 // The steps come in stages, in the order in which the setup meets them:

@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+#include <string>
+
+#include "fs/held_folder.hpp"
 #include "fs/path.hpp"
 
 namespace tavo::install {
@@ -18,5 +21,16 @@ fs::Path staging_folder(const fs::Path& target_dir, std::uint32_t process_id, un
 // installation folder already exists" when every name is taken, FileSystemError "create_directory" when the
 // folder cannot be made.
 fs::Path create_staging_folder(const fs::Path& target_dir, std::uint32_t process_id);
+
+// The staging folder of a run, held from its creation to the final rename.
+struct StagingFolder {
+  fs::HeldFolder folder;
+  std::wstring name;  // in the target's parent
+};
+
+// The same in the held parent of the target, whose name there is `target_name`: the folder is created and held
+// relative to `parent`, never by path.
+StagingFolder create_staging_folder(const fs::HeldFolder& parent, std::wstring_view target_name,
+                                    std::uint32_t process_id);
 
 }  // namespace tavo::install

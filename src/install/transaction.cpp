@@ -1,5 +1,8 @@
 #include "install/transaction.hpp"
 
+#include <string>
+#include <vector>
+
 #include "common/error.hpp"
 #include "common/progress.hpp"
 #include "sys/this_process.hpp"
@@ -7,8 +10,11 @@
 #include "fs/durability.hpp"
 #include "fs/file_operations.hpp"
 #include "fs/file_status.hpp"
+#include "fs/filesystem_error.hpp"
+#include "fs/held_folder.hpp"
 #include "install/editor_config.hpp"
 #include "install/finalize.hpp"
+#include "install/held_package.hpp"
 #include "install/installation_marker.hpp"
 #include "install/package_checks.hpp"
 #include "install/staging_folder.hpp"
@@ -17,10 +23,39 @@
 
 namespace tavo::install {
 
+namespace {
+
+// The target's parent, held: the folders that were missing are created relative to the nearest one that was
+// there, which is the one the containment is judged on.
+struct TargetParent {
+  fs::HeldFolder folder;
+  std::vector<std::wstring> missing;  // below `folder`, the topmost first
+};
+
+TargetParent hold_target_parent(const fs::Path& target_dir) {
+  TargetParent parent;
+  const fs::Path path = fs::parent(target_dir);
+  if (const std::error_code error = fs::hold_nearest_existing(path, parent.folder, parent.missing)) {
+    throw fs::FileSystemError("create_directories", error, path);
+  }
+  return parent;
+}
+
+std::wstring last_name(const fs::Path& path) {
+  const fs::Path up = fs::parent(path);
+  std::wstring name = path.text().substr(up.text().size());
+  while (!name.empty() && fs::is_separator(name.front())) name.erase(0, 1);
+  return name;
+}
+
+}  // namespace
+
 void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, const fs::Path& target_dir) {
-  // Checking: nothing is written until the package has proven intact.
+  // Checking: nothing is written until the package has proven intact. Its folders are held from here on, so
+  // that what is installed is what was checked.
   progress::start_phase(progress::Phase::checking);
-  const CheckedPackage package{exe_dir, source_dir};
+  HeldPackage held(exe_dir);
+  const CheckedPackage package{exe_dir, source_dir, nullptr, nullptr, &held};
   run_until_first_problem(package_checks(package, Stage::content));
   const fs::Path payload_dir = fs::join(exe_dir, verify::kPayloadFolderName);
 
@@ -35,29 +70,36 @@ void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, c
 
   // The staging folder beside such a target would lie inside the trees it is copied from: the copy would
   // never end, and the package's original software would be written to. The spelling gives a quick answer;
-  // the folders on disk give the sure one (links, junctions, other drive letters, short names).
-  if (fs::is_within(target_dir, source_dir) || fs::lies_within_on_disk(target_dir, source_dir)) {
+  // the held folder that the staging folder will be made in gives the sure one (links, junctions, mounts,
+  // other drive letters, short names).
+  TargetParent parent = hold_target_parent(target_dir);
+  if (fs::is_within(target_dir, source_dir) ||
+      fs::lies_within_on_disk(parent.folder, held.source("Bundled original software missing"))) {
     throw Error("Destination inside bundled original software");
   }
 
   run_until_first_problem(package_checks(package, Stage::source_trees));
 
-  // Preparing: the staging folder is a fresh sibling of the target.
-  fs::create_directories(fs::parent(target_dir));
-  const fs::Path staging_dir = create_staging_folder(target_dir, current_process_id());
+  // Preparing: the staging folder is a fresh sibling of the target, made in the held parent.
+  if (const std::error_code error = fs::create_held_folders(parent.folder, parent.missing)) {
+    throw fs::FileSystemError("create_directories", error, fs::parent(target_dir));
+  }
+  const std::wstring target_name = last_name(target_dir);
+  StagingFolder staging = create_staging_folder(parent.folder, target_name, current_process_id());
 
-  // Filling: everything goes into the staging folder, which nobody else uses.
+  // Filling: everything goes into the held staging folder, which nobody else uses.
   progress::start_phase(progress::Phase::copying);
-  fill_staging_folder(exe_dir, source_dir, payload_dir, staging_dir);
+  fill_staging_folder(held, staging.folder);
+  const fs::Path staging_dir = staging.folder.access_path();
   configure_editor(staging_dir, target_dir);
   create_user_folders(staging_dir);
   write_installation_marker(staging_dir);
   // Durable before visible: a power cut after the rename must not leave a marked target over partial files.
   fs::flush_tree(staging_dir);
 
-  // Finalizing: the installation appears under the target's name complete, in one step.
-  finalize_installation(staging_dir, target_dir);
-  fs::flush_folder_entries(fs::parent(target_dir));
+  // Finalizing: the filled folder itself appears under the target's name, complete, in one step.
+  finalize_installation(parent.folder, std::move(staging.folder), staging.name, target_name);
+  (void)parent.folder.flush_entries();  // best effort: the rename has happened
 }
 
 }  // namespace tavo::install

@@ -18,7 +18,7 @@ class ProblemNotingWatcher final : public verify::LineWatcher {
   ProblemNotingWatcher(std::wstring_view folder, Progress& progress, ProblemList& problems)
       : folder_(utf8_from_wide(folder)), progress_(progress), problems_(problems) {}
 
-  std::string digest(const fs::Path& file) override {
+  std::string digest(const fs::Path&, fs::InputFile& file) override {
     std::string digest = verify::file_sha256(file);  // its bytes reach the progress as it hashes
     progress_.hashed_file();
     return digest;

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
 #include "common/error.hpp"
 #include "fs/input_file.hpp"
+#include "fs/link_check_messages.hpp"
 #include "verify/known_digests.hpp"
 #include "verify/manifest_lines.hpp"
 #include "verify/manifest_names.hpp"
@@ -42,30 +44,75 @@ bool has_line_layout(std::string_view line) noexcept {
   return line.size() > kNameStart && line.compare(kDigestLength, 2, "  ") == 0;
 }
 
-void verify_line(const fs::Path& folder, const ManifestKind& kind, std::string_view line, LineWatcher* watcher) {
+// Where the hashes of one verification go: the files' fingerprints under "<folder>/<name>".
+struct HashNotes {
+  fs::HashedFiles* files;  // null: not noted
+  const wchar_t* folder;
+};
+
+// A listed file met a link at its first folder, the root of a tree of the original software: the tree's own
+// problem, reported once for the tree rather than for each of its files.
+class LinkedTreeRoot final : public Error {
+ public:
+  explicit LinkedTreeRoot(std::wstring tree) : Error(fs::link_check::linked_root), tree_(std::move(tree)) {}
+  const std::wstring& tree() const noexcept { return tree_; }
+
+ private:
+  std::wstring tree_;
+};
+
+// Opens a listed or known file below the held folder for hashing, no link followed, and notes its fingerprint.
+fs::InputFile open_for_hash(const fs::HeldFolder& folder, const std::wstring& name, const HashNotes& notes) {
+  std::error_code error;
+  std::optional<fs::InputFile> file = fs::InputFile::open_in(folder, with_file_call_separators(name), error);
+  if (!file && error == fs::link_met()) {
+    const std::size_t first = name.find_first_of(L"/\\");
+    fs::HeldFolder top;
+    if (first != std::wstring::npos && folder.open_folder(name.substr(0, first), top) == fs::link_met()) {
+      throw LinkedTreeRoot(name.substr(0, first));
+    }
+    throw Error(fs::link_check::linked_entry);
+  }
+  if (!file) throw Error("Cannot read input file");
+  if (notes.files != nullptr) {
+    fs::Fingerprint fingerprint;
+    if (file->fingerprint(fingerprint)) throw Error("Cannot read input file");
+    notes.files->add(std::wstring(notes.folder) + L"/" + name, fingerprint);
+  }
+  return std::move(*file);
+}
+
+void verify_line(const fs::HeldFolder& folder, const ManifestKind& kind, std::string_view line, LineWatcher* watcher,
+                 const HashNotes& notes) {
   if (!has_line_layout(line)) throw Error(kind.invalid_line);
   const std::wstring name = kind.name_as_wide(line.substr(kNameStart));
   if (!kind.name_accepted(name)) throw Error(kind.invalid_name);
-  const fs::Path file = fs::join(folder, with_file_call_separators(name));
-  if ((watcher != nullptr ? watcher->digest(file) : file_sha256(file)) != line.substr(0, kDigestLength))
+  fs::InputFile file = open_for_hash(folder, name, notes);
+  const std::string digest = watcher != nullptr
+                                 ? watcher->digest(fs::join(folder.path(), with_file_call_separators(name)), file)
+                                 : file_sha256(file);
+  if (digest != line.substr(0, kDigestLength))
     throw Error(kind.mismatch);
 }
 
 // Verifies every line of folder's manifest in file order; returns how many lines were checked. Without a
 // watcher the first failure raises, so every line counted has passed.
-std::uint32_t verify_entries(const fs::Path& folder, const ManifestKind& kind, LineWatcher* watcher) {
-  const fs::Path manifest_path = fs::join(folder, kManifestName);
-  std::optional<fs::InputFile> manifest = fs::InputFile::open(manifest_path);
-  if (!manifest) throw Error(kind.missing);
+std::uint32_t verify_entries(const fs::HeldFolder& folder, const ManifestKind& kind, LineWatcher* watcher,
+                             const HashNotes& notes) {
+  const fs::Path manifest_path = fs::join(folder.path(), kManifestName);
+  std::error_code error;
+  std::optional<fs::InputFile> manifest = fs::InputFile::open_in(folder, kManifestName, error);
+  if (!manifest) throw Error(error == fs::link_met() ? fs::link_check::linked_entry : kind.missing);
 
   ManifestLines lines(*manifest, manifest_path);
   std::uint32_t count = 0;
   std::string line;
+  std::set<std::wstring> linked_trees;  // reported once each
   while (lines.next(line)) {
     ++count;
     const auto check_line = [&] {
       if (lines.too_long()) throw Error(kind.invalid_line);
-      verify_line(folder, kind, line, watcher);
+      verify_line(folder, kind, line, watcher, notes);
     };
     if (watcher == nullptr) {
       check_line();
@@ -73,6 +120,10 @@ std::uint32_t verify_entries(const fs::Path& folder, const ManifestKind& kind, L
     }
     try {
       check_line();
+    } catch (const LinkedTreeRoot& failure) {
+      if (!linked_trees.insert(failure.tree()).second) continue;
+      const std::string_view name = std::string_view(line).substr(kNameStart);
+      watcher->report(count, name, failure);
     } catch (const Error& failure) {
       const std::string_view name = has_line_layout(line) ? std::string_view(line).substr(kNameStart) : "";
       watcher->report(count, name, failure);
@@ -81,17 +132,16 @@ std::uint32_t verify_entries(const fs::Path& folder, const ManifestKind& kind, L
   return count;
 }
 
-void payload_entries(const fs::Path& payload_dir, LineWatcher* watcher) {
-  if (verify_entries(payload_dir, kPayload, watcher) != kPayloadFileCount) throw Error("Incomplete payload manifest");
-}
-
-void software_entries(const fs::Path& source_dir, LineWatcher* watcher) {
-  if (verify_entries(source_dir, kSoftware, watcher) < kLeastSoftwareFiles) throw Error("Bundled software incomplete");
+// The folder of a verification by its path; one that cannot be opened has no manifest either.
+fs::HeldFolder held(const fs::Path& folder, const char* missing) {
+  fs::HeldFolder held_folder;
+  if (fs::HeldFolder::open(folder, held_folder)) throw Error(missing);
+  return held_folder;
 }
 
 }  // namespace
 
-std::string LineWatcher::digest(const fs::Path& file) { return file_sha256(file); }
+std::string LineWatcher::digest(const fs::Path&, fs::InputFile& file) { return file_sha256(file); }
 
 void LineWatcher::report(std::uint32_t number, std::string_view name, const Error& failure) {
   struct Forget {
@@ -102,23 +152,40 @@ void LineWatcher::report(std::uint32_t number, std::string_view name, const Erro
   line_failed(number, name);
 }
 
-void verify_payload_entries(const fs::Path& payload_dir) { payload_entries(payload_dir, nullptr); }
+void verify_payload_entries(const fs::HeldFolder& payload_dir, LineWatcher* watcher, fs::HashedFiles* hashed) {
+  if (verify_entries(payload_dir, kPayload, watcher, {hashed, kPayloadFolderName}) != kPayloadFileCount)
+    throw Error("Incomplete payload manifest");
+}
+
+void check_patched_payload_dll(const fs::HeldFolder& payload_dir, fs::HashedFiles* hashed) {
+  // Checked whether or not the manifest lists it: the installation always takes this file.
+  fs::InputFile file = open_for_hash(payload_dir, kPatchedDriverDllName, {hashed, kPayloadFolderName});
+  if (file_sha256(file) != patched_driver_dll_sha256) throw Error("Wrong patched DLL");
+}
+
+void verify_software_entries(const fs::HeldFolder& source_dir, LineWatcher* watcher, fs::HashedFiles* hashed) {
+  if (verify_entries(source_dir, kSoftware, watcher, {hashed, kSourceFolderName}) < kLeastSoftwareFiles)
+    throw Error("Bundled software incomplete");
+}
+
+void verify_payload_entries(const fs::Path& payload_dir) {
+  verify_payload_entries(held(payload_dir, kPayload.missing), nullptr, nullptr);
+}
 
 void verify_payload_entries(const fs::Path& payload_dir, LineWatcher& watcher) {
-  payload_entries(payload_dir, &watcher);
+  verify_payload_entries(held(payload_dir, kPayload.missing), &watcher, nullptr);
 }
 
 void check_patched_payload_dll(const fs::Path& payload_dir) {
-  // Checked whether or not the manifest lists it: the installation always takes this file.
-  if (file_sha256(fs::join(payload_dir, kPatchedDriverDllName)) != patched_driver_dll_sha256) {
-    throw Error("Wrong patched DLL");
-  }
+  check_patched_payload_dll(held(payload_dir, "Cannot read input file"), nullptr);
 }
 
-void verify_software_entries(const fs::Path& source_dir) { software_entries(source_dir, nullptr); }
+void verify_software_entries(const fs::Path& source_dir) {
+  verify_software_entries(held(source_dir, kSoftware.missing), nullptr, nullptr);
+}
 
 void verify_software_entries(const fs::Path& source_dir, LineWatcher& watcher) {
-  software_entries(source_dir, &watcher);
+  verify_software_entries(held(source_dir, kSoftware.missing), &watcher, nullptr);
 }
 
 void verify_payload_manifest(const fs::Path& payload_dir) {

@@ -5,6 +5,9 @@
 #include <string_view>
 
 #include "common/error.hpp"
+#include "fs/file_identity.hpp"
+#include "fs/held_folder.hpp"
+#include "fs/input_file.hpp"
 #include "fs/path.hpp"
 
 namespace tavo::verify {
@@ -25,8 +28,9 @@ void verify_software_manifest(const fs::Path& source_dir);
 class LineWatcher {
  public:
   virtual ~LineWatcher() = default;
-  // The digest of one listed file; file_sha256 unless a watcher wants to see each file.
-  virtual std::string digest(const fs::Path& file);
+  // The digest of one listed file (its path, and the file open for reading); file_sha256 unless a watcher
+  // wants to see each file.
+  virtual std::string digest(const fs::Path& path, fs::InputFile& file);
   // Line `number` (counted from 1) failed with failure(); `name` is the line's name part, empty when the line's
   // layout is wrong. Returning goes on with the next line; whatever this raises ends the verification.
   virtual void line_failed(std::uint32_t number, std::string_view name) = 0;
@@ -51,5 +55,12 @@ void verify_payload_entries(const fs::Path& payload_dir, LineWatcher& watcher);
 void check_patched_payload_dll(const fs::Path& payload_dir);                     // "Wrong patched DLL"
 void verify_software_entries(const fs::Path& source_dir);                        // lines and their count
 void verify_software_entries(const fs::Path& source_dir, LineWatcher& watcher);
+
+// The same on a held folder, as the setup verifies: every file is opened below the folder, no name on the way
+// followed (a link raises Error "Linked source files are unsupported"), and with `hashed` each hashed file's
+// fingerprint is noted under "<folder's name in the package>/<name>". A null watcher raises at the first failing line.
+void verify_payload_entries(const fs::HeldFolder& payload_dir, LineWatcher* watcher, fs::HashedFiles* hashed);
+void check_patched_payload_dll(const fs::HeldFolder& payload_dir, fs::HashedFiles* hashed);
+void verify_software_entries(const fs::HeldFolder& source_dir, LineWatcher* watcher, fs::HashedFiles* hashed);
 
 }  // namespace tavo::verify

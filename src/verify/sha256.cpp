@@ -28,11 +28,7 @@ std::string lower_hex(const unsigned char (&digest)[sha256_digest_size]) {
 
 }  // namespace
 
-std::string file_sha256(const fs::Path& path, Sha256Engine& engine) {
-  // The long-path form would lose everything after a NUL; such a path names no file.
-  if (path.has_embedded_nul()) throw Error("Cannot read input file");
-  std::optional<fs::InputFile> file = fs::InputFile::open(fs::long_path_form(path));
-  if (!file) throw Error("Cannot read input file");
+std::string file_sha256(fs::InputFile& file, Sha256Engine& engine) {
   if (!engine.open_provider()) throw Error("SHA256 unavailable");
   if (!engine.create_hash()) throw Error("SHA256 initialization failed");
 
@@ -40,7 +36,7 @@ std::string file_sha256(const fs::Path& path, Sha256Engine& engine) {
   bool failed = false;
   bool at_end = false;
   for (;;) {
-    const std::optional<std::size_t> count = file->read(buffer.data(), buffer.size());
+    const std::optional<std::size_t> count = file.read(buffer.data(), buffer.size());
     if (!count) break;  // a read failure: the end is not reached
     if (*count == 0) {
       at_end = true;
@@ -57,9 +53,22 @@ std::string file_sha256(const fs::Path& path, Sha256Engine& engine) {
   return lower_hex(digest);
 }
 
+std::string file_sha256(const fs::Path& path, Sha256Engine& engine) {
+  // The long-path form would lose everything after a NUL; such a path names no file.
+  if (path.has_embedded_nul()) throw Error("Cannot read input file");
+  std::optional<fs::InputFile> file = fs::InputFile::open(fs::long_path_form(path));
+  if (!file) throw Error("Cannot read input file");
+  return file_sha256(*file, engine);
+}
+
 std::string file_sha256(const fs::Path& path) {
   const std::unique_ptr<Sha256Engine> engine = make_platform_sha256_engine();
   return file_sha256(path, *engine);
+}
+
+std::string file_sha256(fs::InputFile& file) {
+  const std::unique_ptr<Sha256Engine> engine = make_platform_sha256_engine();
+  return file_sha256(file, *engine);
 }
 
 }  // namespace tavo::verify

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "fs/input_file.hpp"
 #include "fs/path.hpp"
 
 namespace tavo::verify {
@@ -26,5 +27,6 @@ std::unique_ptr<Sha256Engine> make_platform_sha256_engine();
 
 // file_sha256 with a given engine, so that tests can make a platform step fail.
 std::string file_sha256(const fs::Path& path, Sha256Engine& engine);
+std::string file_sha256(fs::InputFile& file, Sha256Engine& engine);
 
 }  // namespace tavo::verify

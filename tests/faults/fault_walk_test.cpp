@@ -43,6 +43,10 @@ const std::map<std::string, std::string> kSwallowed = {
     {"open", "the same search, and the best-effort flush of the target's parent after the rename"},
     {"openat", "the same search walking up from the target"},
     {"fstat", "the same search walking up from the target"},
+    {"fdopendir", "the search for the target's folder among the folders of the original software: a folder "
+                  "that cannot be listed is no way in"},
+    {"readdir", "the same search"},
+    {"fstatat", "the same search"},
     {"fsync", "the best-effort flush of the target's parent folder after the rename: the target is complete"},
     {"CreateFileW", "the search for the target below the original software: a folder it cannot open is no way in"},
     {"GetFileInformationByHandle", "the same search"},
