@@ -6,6 +6,7 @@
 #include "sys/handles_win.hpp"
 #include "fs/file_status.hpp"
 #include "fs/filesystem_error.hpp"
+#include "fs/reparse_tags_win.hpp"
 
 namespace tavo::fs {
 namespace {
@@ -16,7 +17,7 @@ FileType type_from_attributes(DWORD attributes) {
   return FileType::regular;
 }
 
-// A reparse point (symbolic link, junction) is opened, which resolves it, and its target's attributes read.
+// A link (symbolic link, junction) is opened, which resolves it, and its target's attributes read.
 FileType status_through_link(const Path& path) {
   win::UniqueFileHandle handle(sys::CreateFileW(path.text().c_str(), 0,
                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -42,8 +43,14 @@ FileType status(const Path& path) {
     if (code == ErrorCondition::not_found) return FileType::not_found;
     throw FileSystemError("status", code, path);
   }
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return status_through_link(path);
-  return type_from_attributes(attributes);
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return type_from_attributes(attributes);
+  // A reparse point with a data tag (a cloud file) is a plain entry, told by its own attributes and never opened
+  // through its filter; a link, or a tag that cannot be read, is resolved as before.
+  FILE_ATTRIBUTE_TAG_INFO own{};
+  if (win_reparse::read_attribute_tag(path.text().c_str(), own) || win_reparse::is_link_by_tag(own)) {
+    return status_through_link(path);
+  }
+  return type_from_attributes(own.FileAttributes);
 }
 
 bool exists(const Path& path) {

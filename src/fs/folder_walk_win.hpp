@@ -10,6 +10,7 @@
 #include "common/progress.hpp"
 #include "common/system_error.hpp"
 #include "sys/handles_win.hpp"
+#include "fs/reparse_tags_win.hpp"
 #include "fs/tree_listing.hpp"
 
 namespace tavo::fs::win_walk {
@@ -18,10 +19,11 @@ inline bool is_dot_or_dot_dot(const wchar_t* name) noexcept {
   return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
-// The kind of an entry by its attributes: every reparse point is a link. INVALID_FILE_ATTRIBUTES has the
-// reparse bit set, so attributes that could not be read count as a link too.
-inline EntryKind entry_kind(DWORD attributes) noexcept {
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::link;
+// The kind of an entry by its attributes and, when the reparse bit is set, its reparse tag (a listing's
+// dwReserved0): a reparse point is a link unless its tag is a data tag (win_reparse::is_link); attributes that
+// could not be read (INVALID_FILE_ATTRIBUTES) count as a link too.
+inline EntryKind entry_kind(DWORD attributes, DWORD reparse_tag) noexcept {
+  if (win_reparse::is_link(attributes, reparse_tag)) return EntryKind::link;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::folder;
   if (attributes & FILE_ATTRIBUTE_DEVICE) return EntryKind::other;
   return EntryKind::file;

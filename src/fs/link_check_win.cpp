@@ -7,12 +7,10 @@
 #include "fs/link_check.hpp"
 #include "fs/link_check_messages.hpp"
 #include "fs/path_forms.hpp"
+#include "fs/reparse_tags_win.hpp"
 
 namespace tavo::fs {
 namespace {
-
-// A link is any reparse point; attributes that cannot be read count as one (win_walk::entry_kind).
-bool is_refused(DWORD attributes) noexcept { return win_walk::entry_kind(attributes) == EntryKind::link; }
 
 // The root without trailing separators: with one, the attributes are those of a linked folder's target. A
 // drive root keeps its separator ("\\?\D:" would name the volume, not its root folder).
@@ -25,9 +23,9 @@ std::wstring root_entry(const Path& r) {
 
 void refuse_linked_tree(const Path& root) {
   const Path r = long_path_form(root);
-  const DWORD root_attributes =
-      sys::GetFileAttributesW(root_entry(r).c_str());
-  if (is_refused(root_attributes)) throw Error(link_check::linked_root);
+  // A link is a reparse point without a data tag; attributes or a tag that cannot be read count as one.
+  DWORD root_attributes = 0;
+  if (win_reparse::is_link_entry(root_entry(r).c_str(), root_attributes)) throw Error(link_check::linked_root);
   if ((root_attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     throw FileSystemError(link_check::open_walk, system_error_code(ERROR_DIRECTORY), r);
   }
@@ -36,11 +34,10 @@ void refuse_linked_tree(const Path& root) {
   win_walk::walk(
       path,
       [](const std::wstring& entry, const WIN32_FIND_DATAW&) {
-        // The entry's own attributes, read afresh rather than taken from the listing.
-        const DWORD attributes =
-            sys::GetFileAttributesW(entry.c_str());
-        if (is_refused(attributes)) throw Error(link_check::linked_entry);
-        return win_walk::entry_kind(attributes) == EntryKind::folder;
+        // The entry's own attributes (and tag), read afresh rather than taken from the listing.
+        DWORD attributes = 0;
+        if (win_reparse::is_link_entry(entry.c_str(), attributes)) throw Error(link_check::linked_entry);
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       },
       [&r](const std::error_code& error) { throw FileSystemError(link_check::open_walk, error, r); },
       [](const std::error_code& error) { throw FileSystemError(link_check::advance_walk, error); });

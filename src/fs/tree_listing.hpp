@@ -8,7 +8,8 @@
 
 namespace tavo::fs {
 
-// What an entry is itself: a link is not followed; on Windows every reparse point counts as a link.
+// What an entry is itself: a link is not followed; on Windows every reparse point but one with a data tag
+// (fs/reparse_tags.hpp) counts as a link.
 enum class EntryKind { file, folder, link, other };
 
 // One entry below a listed folder: its path relative to that folder, components joined by "/", and its kind.

@@ -21,7 +21,7 @@ std::vector<TreeEntry> list_tree(const Path& root) {
       [&entries, start](const std::wstring& entry, const WIN32_FIND_DATAW& data) {
         std::wstring relative = entry.substr(start);
         std::replace(relative.begin(), relative.end(), L'\\', L'/');
-        const EntryKind kind = win_walk::entry_kind(data.dwFileAttributes);
+        const EntryKind kind = win_walk::entry_kind(data.dwFileAttributes, data.dwReserved0);
         entries.push_back({std::move(relative), kind});
         return kind == EntryKind::folder;
       },

@@ -5,7 +5,11 @@ import subprocess
 import sys
 import time
 
-from tavo_e2e import SKIPPED, WINDOWS, InstallationTest, main, make_package, setup_command, winpath
+from tavo_e2e import SKIPPED, WINDOWS, InstallationTest, main, make_package, run_package_tool, setup_command, winpath
+
+# Reparse tags: links (name surrogates, unknown tags) and the data tags of files stored elsewhere or differently.
+LINK_TAGS = {"symlink": 0xA000000C, "mount point": 0xA0000003, "unknown": 0x00000099}
+DATA_TAGS = {"cloud": 0x9000001A, "cloud 3": 0x9000301A, "dedup": 0x80000013, "wof": 0x80000017}
 
 
 class DocumentedWindows(InstallationTest):
@@ -26,6 +30,24 @@ class DocumentedWindows(InstallationTest):
                 # Held for 1.5 s, retried every 250 ms: the run cannot have finished sooner.
                 self.assertGreaterEqual(time.monotonic() - started, 1.5)
                 self.assertEqual(self.staging_leftovers(target), [])
+
+    def test_package_check_refuses_linked_reparse_points_and_accepts_data_tags(self):
+        # The tree "Tavo" itself, a folder and a file below it.
+        places = [("Tavo", "Linked source folders are unsupported"), ("OS", "Linked source files are unsupported"),
+                  ("Liesmich.txt", "Linked source files are unsupported")]
+        package = make_package(self.tmp)
+        for tag_name, tag in {**LINK_TAGS, **DATA_TAGS}.items():
+            for name, message in places:
+                with self.subTest(tag=tag_name, entry=name):
+                    env = dict(self.env, TAVO_DOCUMENTED=f"reparse={name}:{tag:#010x}")
+                    run = run_package_tool("check", winpath(package.root), env=env)
+                    found = run.stdout.decode("utf-8", "replace").splitlines()
+                    if tag_name in LINK_TAGS:
+                        self.assertEqual(run.returncode, 1, (found, run.stderr))
+                        self.assertIn(f"Originalsoftware/Tavo: {message}", found)
+                    else:
+                        self.assertEqual(run.returncode, 0, (found, run.stderr))
+                        self.assertEqual(found, [f"the setup accepts the package {winpath(package.root)}"])
 
 
 if __name__ == "__main__":

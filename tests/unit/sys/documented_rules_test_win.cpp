@@ -77,12 +77,16 @@ TEST_F(DocumentedRules, ReparseTagsShowInTheListingAndOnTheHandle) {
   test::write_file(dir_ / L"Tavo/Daten/Kanal.txt", "synced by the cloud");
   test::write_file(dir_ / L"Tavo/Daten/Lokal.txt", "local");
   const fs::Path tree = dir_ / L"Tavo";
-  // Unmarked, the tree holds no link; a cloud file in it is a reparse point, which the link check refuses.
+  // Unmarked, the tree holds no link; marked as a symbolic link, the file is refused by the link check.
   fs::refuse_linked_tree(tree);
   sys::documented::Rules rules;
-  rules.reparse.push_back({L"kanal.txt", IO_REPARSE_TAG_CLOUD_1});
+  rules.reparse.push_back({L"kanal.txt", IO_REPARSE_TAG_SYMLINK});
   sys::documented::enforce(rules);
   EXPECT_EQ(test::message_raised<Error>([&] { fs::refuse_linked_tree(tree); }), "Linked source files are unsupported");
+  // A cloud file is a reparse point too, but a plain file by its tag, which the listing and a handle report.
+  rules.reparse = {{L"kanal.txt", IO_REPARSE_TAG_CLOUD_1}};
+  sys::documented::enforce(rules);
+  EXPECT_NO_THROW(fs::refuse_linked_tree(tree));
 
   WIN32_FIND_DATAW data{};
   const std::wstring pattern = fs::long_path_form(dir_ / L"Tavo/Daten").text() + L"\\K*";
