@@ -38,6 +38,9 @@ struct Fingerprint {
   friend bool operator!=(const Fingerprint& a, const Fingerprint& b) noexcept { return !(a == b); }
 };
 
+// The identity of the open file or folder `handle` (a POSIX descriptor or a HANDLE).
+[[nodiscard]] std::error_code identity_of(std::intptr_t handle, FileIdentity& identity) noexcept;
+
 // The fingerprint of the open file `handle` (a POSIX descriptor or a HANDLE).
 [[nodiscard]] std::error_code fingerprint_of(std::intptr_t handle, Fingerprint& fingerprint) noexcept;
 

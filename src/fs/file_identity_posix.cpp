@@ -5,6 +5,13 @@
 
 namespace tavo::fs {
 
+std::error_code identity_of(std::intptr_t handle, FileIdentity& identity) noexcept {
+  struct stat status {};
+  if (sys::fstat(static_cast<int>(handle), &status) != 0) return last_system_error();
+  identity = {static_cast<std::uint64_t>(status.st_dev), 0, static_cast<std::uint64_t>(status.st_ino)};
+  return {};
+}
+
 std::error_code fingerprint_of(std::intptr_t handle, Fingerprint& fingerprint) noexcept {
   struct stat status {};
   if (sys::fstat(static_cast<int>(handle), &status) != 0) return last_system_error();
@@ -15,6 +22,7 @@ std::error_code fingerprint_of(std::intptr_t handle, Fingerprint& fingerprint) n
   return {};
 }
 
+// Natively names are bytes compared as they are, and "/" is the only separator.
 std::wstring comparable_place(std::wstring_view place) { return std::wstring(place); }
 
 }  // namespace tavo::fs

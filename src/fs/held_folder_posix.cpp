@@ -12,13 +12,6 @@ namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
-std::error_code identity_of(int fd, FileIdentity& identity) noexcept {
-  struct stat status {};
-  if (sys::fstat(fd, &status) != 0) return last_system_error();
-  identity = {static_cast<std::uint64_t>(status.st_dev), 0, static_cast<std::uint64_t>(status.st_ino)};
-  return {};
-}
-
 // The entry `name` in `dir` itself, a link not followed; nothing there is an error (ENOENT).
 std::error_code identity_at(int dir, const char* name, FileIdentity& identity) noexcept {
   struct stat status {};
@@ -122,7 +115,7 @@ std::error_code HeldFolder::flush_entries() const {
 }
 
 std::error_code HeldFolder::identity(FileIdentity& identity) const {
-  return identity_of(static_cast<int>(handle_.get()), identity);
+  return identity_of(handle_.get(), identity);
 }
 
 Path HeldFolder::access_path() const {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "fs/file_copy_win.hpp"
 #include "fs/input_file.hpp"
 
 namespace tavo::fs {
@@ -29,6 +30,13 @@ std::optional<InputFile> InputFile::open(const Path& path) {
     return std::nullopt;
   }
   return file;
+}
+
+std::optional<InputFile> InputFile::open_at(const HeldFolder& folder, std::wstring_view name, std::error_code& error) {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  const std::wstring path = long_path_text(join(folder.path(), name).text());
+  if ((error = win_copy::open_source(path.c_str(), handle))) return std::nullopt;
+  return InputFile(reinterpret_cast<std::intptr_t>(handle));
 }
 
 std::optional<std::size_t> InputFile::read(unsigned char* buffer, std::size_t size) noexcept {

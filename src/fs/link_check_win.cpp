@@ -43,4 +43,10 @@ void refuse_linked_tree(const Path& root) {
       [](const std::error_code& error) { throw FileSystemError(link_check::advance_walk, error); });
 }
 
+void refuse_linked_tree(const HeldFolder& root) {
+  // The held folder keeps its path while it is held (no FILE_SHARE_DELETE), and no folder above it can be
+  // renamed meanwhile: the path leads to the held folder itself.
+  refuse_linked_tree(root.path());
+}
+
 }  // namespace tavo::fs

@@ -1,5 +1,7 @@
 #include "sys/calls_win.hpp"
 
+#include <functional>
+
 #include "common/system_error.hpp"
 #include "common/error.hpp"
 #include "sys/handles_win.hpp"
@@ -8,6 +10,9 @@
 #include "fs/folder_walk_win.hpp"
 #include "fs/link_check_messages.hpp"
 #include "fs/path_forms.hpp"
+#include "fs/reparse_tags.hpp"
+#include "fs/temporary_file.hpp"
+#include "fs/reparse_tags_win.hpp"
 #include "fs/tree_copy.hpp"
 
 namespace tavo::fs {
@@ -104,6 +109,104 @@ void copy_tree(const Path& from, const Path& to) {
         return hold(folder, message);
       },
       fail, fail);
+}
+
+namespace {
+
+// Holds a source folder while it is listed: listing access takes part in share checks, and without
+// FILE_SHARE_DELETE nobody can rename, delete or replace it meanwhile. A link is refused.
+win::UniqueFileHandle hold_folder(const std::wstring& path, const char* link_message,
+                                  const std::function<void(const std::error_code&)>& fail) {
+  win::UniqueFileHandle held(sys::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  FILE_ATTRIBUTE_TAG_INFO info{};
+  if (!held || !sys::GetFileInformationByHandleEx(held.get(), FileAttributeTagInfo, &info, sizeof info)) {
+    fail(last_system_error());
+  }
+  if ((info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && is_link_tag(info.ReparseTag)) {
+    throw Error(link_message);
+  }
+  return held;
+}
+
+// Copies one source file from its own handle: never through a link, and a hashed file only as it was hashed.
+std::error_code copy_held_file(const std::wstring& from, const std::wstring& to, const Fingerprint* expected) {
+  HANDLE in = INVALID_HANDLE_VALUE;
+  if (const std::error_code error = win_copy::open_source(from.c_str(), in)) return error;
+  const win::UniqueFileHandle source(in);
+  return win_copy::copy_open_file(source.get(), to.c_str(), expected);
+}
+
+}  // namespace
+
+void copy_tree(const HeldFolder& from, const HeldFolder& to, std::wstring_view name, const HashedSource& source) {
+  const Path destination_root = join(to.path(), name);
+  const std::function<void(const std::error_code&)> fail = [&](const std::error_code& error) {
+    if (error == link_met()) throw Error(link_check::linked_entry);
+    if (error == changed_since_hash() && source.changed != nullptr) throw Error(source.changed);
+    throw FileSystemError("copy", error, from.path(), destination_root);
+  };
+  HeldFolder made;
+  if (const std::error_code error = to.create_folder(name, made)) fail(error);
+
+  std::wstring source_path = long_path_text(from.path().text());
+  std::wstring destination = long_path_text(made.path().text());
+  if (destination.back() != L'\\') destination += L'\\';
+  const std::size_t source_prefix = prefix_length(source_path);
+  const std::size_t destination_prefix = destination.size();
+  std::wstring place;
+
+  win_walk::walk(
+      source_path,
+      [&](const std::wstring& entry, const WIN32_FIND_DATAW& data) {
+        if (win_reparse::is_link(data.dwFileAttributes, data.dwReserved0)) throw Error(link_check::linked_entry);
+        destination.resize(destination_prefix);
+        destination.append(entry, source_prefix, std::wstring::npos);
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+          if (!sys::CreateDirectoryW(destination.c_str(), nullptr)) fail(last_system_error());
+          return true;
+        }
+        const Fingerprint* expected = nullptr;
+        if (source.hashed != nullptr) {
+          place.assign(source.place).append(L"/").append(entry, source_prefix, std::wstring::npos);
+          expected = source.hashed->find(place);
+        }
+        if (const std::error_code error = copy_held_file(entry, destination, expected)) fail(error);
+        return false;
+      },
+      [&, at_root = true](const std::wstring& folder) mutable {
+        const char* message = at_root ? link_check::linked_root : link_check::linked_entry;
+        at_root = false;
+        return hold_folder(folder, message, fail);
+      },
+      fail, fail);
+}
+
+void copy_file(const HeldFolder& from, std::wstring_view from_name, const HeldFolder& to, std::wstring_view to_name,
+               bool overwrite, const HashedSource& source) {
+  const Path from_path = join(from.path(), from_name);
+  const Path to_path = join(to.path(), to_name);
+  const Fingerprint* expected =
+      source.hashed != nullptr ? source.hashed->find(source.place + L"/" + std::wstring(from_name)) : nullptr;
+  const std::wstring in = long_path_text(from_path.text());
+  const std::wstring out = long_path_text(to_path.text());
+  std::error_code error;
+  if (!overwrite) {
+    error = copy_held_file(in, out, expected);
+  } else {
+    // Overwriting writes the new file beside the old one and renames it over it (waiting out a scanner that
+    // holds the old one for a moment): replaced whole or not at all.
+    const Path written = temporary_name_for(Path(out));
+    error = copy_held_file(in, written.text(), expected);
+    if (!error) {
+      TemporaryFile copy(written, Path(out));
+      error = copy.move_into_place();
+    }
+  }
+  if (error == link_met()) throw Error(link_check::linked_entry);
+  if (error == changed_since_hash() && source.changed != nullptr) throw Error(source.changed);
+  if (error) throw FileSystemError("copy_file", error, from_path, to_path);
 }
 
 }  // namespace tavo::fs

@@ -24,6 +24,14 @@ PLANS = {False: {"files": 1500, "size": 4096, "moments": 50},
          True: {"files": 600, "size": 4096, "moments": 8}}
 RENAME_CALL = "MoveFileExW" if WINDOWS else "renameat2"
 
+
+
+def final_rename(calls: list) -> int:
+    """The index of the final rename among the calls: the last rename (files replaced in the staging folder
+    are renamed into place before it)."""
+    return len(calls) - 1 - calls[::-1].index(RENAME_CALL)
+
+
 # What a kill left, as counted in the summary, with its letter in the timeline.
 OUTCOMES = {"nothing": ".", "staging folder": "s", "complete target": "c", "broken": "X"}
 
@@ -131,7 +139,7 @@ class Crashes(InstallationTest):
         calls = self.recorded_calls(package)
         # Calls spread evenly over the run, and the first call after the final rename (the result file).
         moments = sorted({max(1, round(len(calls) * (i + 0.5) / plan["moments"])) for i in range(plan["moments"])}
-                         | {calls.index(RENAME_CALL) + 2})
+                         | {final_rename(calls) + 2})
 
         outcomes = []
         for i, n in enumerate(moments):

@@ -109,7 +109,7 @@ class ProgressTest(whole.GuiSession, e2e.TempFolderTest):
         holds = [self.tmp / f"halt-{n}" for n in range(HOLD_EVERY, copies, HOLD_EVERY)]
         for hold in holds:
             hold.mkdir()
-        door = ";".join(f"pause=CopyFileExW:{HOLD_EVERY * (i + 1)}:{e2e.winpath(hold)}" for i, hold in enumerate(holds))
+        door = ";".join(f"pause=WriteFile:{HOLD_EVERY * (i + 1)}:{e2e.winpath(hold)}" for i, hold in enumerate(holds))
         process = self.start(package, door)
         self.answer_box(process, whole.CONFIRM_TITLE, "progress-1-confirmation")
 

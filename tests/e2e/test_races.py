@@ -26,13 +26,13 @@ def tree(root: Path) -> dict:
     return {p.relative_to(root).as_posix(): (p.read_bytes() if p.is_file() else None) for p in root.rglob("*")}
 
 
-def run_held_at_rename(commands, pause_folders, env, timeout=600):
-    """Starts the commands, each held by the door just before its final rename; once every one is held, lets all
-    go together. Their exit codes."""
+def run_held_at_rename(commands, pause_folders, env, final_rename: int, timeout=600):
+    """Starts the commands, each held by the door just before its final rename (its rename number
+    `final_rename`); once every one is held, lets all go together. Their exit codes."""
     processes = []
     for command, folder in zip(commands, pause_folders):
         folder.mkdir()
-        run_env = dict(env, TAVO_DOOR=f"pause={RENAME_CALL}:1:{winpath(folder)}")
+        run_env = dict(env, TAVO_DOOR=f"pause={RENAME_CALL}:{final_rename}:{winpath(folder)}")
         processes.append(subprocess.Popen(command, env=run_env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
     deadline = time.monotonic() + timeout
     while not all((folder / "paused").exists() for folder in pause_folders):
@@ -53,17 +53,22 @@ class Races(TempFolderTest):
         packages = [first] + [linked_copy(first, self.tmp, f"Paket-{i}") for i in range(1, count)]
         target = self.tmp / "Ziele" / "Tessaroll TAVO-x64"
 
-        # What a single run installs at that path.
-        single = subprocess.run(setup_command(first, "--prepare-only", "--target", winpath(target)), env=self.env,
-                                capture_output=True, timeout=900)
+        # What a single run installs at that path, and which of its renames is the final one: the last (files
+        # replaced in the staging folder are renamed into place before it).
+        record = self.tmp / "aufrufe.txt"
+        single = subprocess.run(setup_command(first, "--prepare-only", "--target", winpath(target)),
+                                env=dict(self.env, TAVO_DOOR=f"record={winpath(record)}"), capture_output=True,
+                                timeout=900)
         self.assertEqual(single.returncode, 0, single.stderr)
+        final_rename = record.read_text().split().count(RENAME_CALL)
+        self.assertGreater(final_rename, 0)
         expected = tree(target)
         shutil.move(str(target), str(self.tmp / "einzeln"))
         first.result_file.unlink()
 
         codes = run_held_at_rename(
             [setup_command(p, "--prepare-only", "--target", winpath(target)) for p in packages],
-            [self.tmp / f"halt-{i}" for i in range(count)], self.env)
+            [self.tmp / f"halt-{i}" for i in range(count)], self.env, final_rename)
         staging = sorted(p.name for p in target.parent.iterdir() if ".vorbereitung-" in p.name)
         self.assertEqual(len(staging), count - 1, f"exit codes {codes}, staging {staging}")
         self.assertEqual(sorted(codes), [0] + [1] * (count - 1))
