@@ -8,20 +8,6 @@
 
 namespace tavo::install {
 
-void finalize_installation(const fs::Path& staging_dir, const fs::Path& target_dir) {
-  std::error_code last_error;
-  for (int attempt = 0; attempt < kRenameAttempts; ++attempt) {
-    last_error = fs::rename_without_replace(staging_dir, target_dir);
-    if (!last_error) break;
-    // Whatever now stands at the target is somebody else's: never wait to replace it.
-    if (fs::exists(target_dir)) break;
-    // Only a briefly held handle (a virus scanner, an indexer) is worth waiting for.
-    if (last_error != ErrorCondition::transient_rename) break;
-    sleep_milliseconds(kRenamePauseMilliseconds);
-  }
-  if (last_error) throw fs::FileSystemError("Cannot finalize installation", last_error, staging_dir, target_dir);
-}
-
 void finalize_installation(const fs::HeldFolder& parent, fs::HeldFolder&& staging, std::wstring_view staging_name,
                            std::wstring_view target_name) {
   const fs::Path staging_dir = fs::join(parent.path(), staging_name);

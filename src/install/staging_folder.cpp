@@ -23,16 +23,6 @@ fs::Path staging_folder(const fs::Path& target_dir, std::uint32_t process_id, un
   return fs::with_suffix(target_dir, staging_suffix(process_id, attempt));
 }
 
-fs::Path create_staging_folder(const fs::Path& target_dir, std::uint32_t process_id) {
-  // Process ids come round again (always the same one in a fresh PID namespace or Wine prefix), so a taken
-  // name must not block the target for good.
-  for (unsigned attempt = 1; attempt <= kStagingNames; ++attempt) {
-    fs::Path staging_dir = staging_folder(target_dir, process_id, attempt);
-    if (fs::create_new_directory(staging_dir)) return staging_dir;
-  }
-  throw Error("Temporary installation folder already exists");
-}
-
 StagingFolder create_staging_folder(const fs::HeldFolder& parent, std::wstring_view target_name,
                                     std::uint32_t process_id) {
   for (unsigned attempt = 1; attempt <= kStagingNames; ++attempt) {

@@ -16,20 +16,17 @@ inline constexpr unsigned kStagingNames = 100;
 // the target, so the final rename stays on one volume.
 fs::Path staging_folder(const fs::Path& target_dir, std::uint32_t process_id, unsigned attempt = 1);
 
-// Creates the first staging folder whose name is free and returns it. Whatever stands at a taken name (the
-// leftover of a crashed run whose process id came round again) is left alone. Raises Error "Temporary
-// installation folder already exists" when every name is taken, FileSystemError "create_directory" when the
-// folder cannot be made.
-fs::Path create_staging_folder(const fs::Path& target_dir, std::uint32_t process_id);
-
 // The staging folder of a run, held from its creation to the final rename.
 struct StagingFolder {
   fs::HeldFolder folder;
   std::wstring name;  // in the target's parent
 };
 
-// The same in the held parent of the target, whose name there is `target_name`: the folder is created and held
-// relative to `parent`, never by path.
+// Creates the first staging folder whose name is free in the held parent of the target (whose name there is
+// `target_name`), relative to `parent` and never by path, and holds it. Whatever stands at a taken name (the
+// leftover of a crashed run whose process id came round again) is left alone. Raises Error "Temporary
+// installation folder already exists" when every name is taken, FileSystemError "create_directory" when the
+// folder cannot be made.
 StagingFolder create_staging_folder(const fs::HeldFolder& parent, std::wstring_view target_name,
                                     std::uint32_t process_id);
 

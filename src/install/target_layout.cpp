@@ -32,24 +32,6 @@ static_assert(std::size(kPlacements) == verify::kPayloadFileCount);
 
 }  // namespace
 
-void fill_staging_folder(const fs::Path& exe_dir, const fs::Path& source_dir, const fs::Path& payload_dir,
-                         const fs::Path& staging_dir) {
-  using namespace verify;
-  fs::copy_tree(fs::join(source_dir, kAppTree), fs::join(staging_dir, kAppTree));
-  fs::copy_tree(fs::join(source_dir, kTavoTree), fs::join(staging_dir, kTavoTree));
-  run_until_first_problem(package_checks({exe_dir, source_dir}, Stage::presets));
-  const fs::Path presets = fs::join(source_dir, kPresetsTree);
-  if (fs::exists(presets)) fs::copy_tree(presets, fs::join(staging_dir, kPresetsTree));
-  fs::create_directory(fs::join(staging_dir, L"Treiber"));
-  for (std::size_t i = 0; i < kPayloadFileCount; ++i) {
-    const Placement& place = kPlacements[i];
-    const fs::Path folder = place.folder != nullptr ? fs::join(staging_dir, place.folder) : staging_dir;
-    fs::copy_file(fs::join(payload_dir, kPayloadFileNames[i]),
-                  fs::join(folder, place.renamed != nullptr ? place.renamed : kPayloadFileNames[i]), place.overwrite);
-  }
-  fs::copy_file(fs::join(exe_dir, kUserGuideName), fs::join(staging_dir, kUserGuideName), false);
-}
-
 void create_user_folders(const fs::Path& staging_dir) {
   for (const wchar_t* folder : {L"Backups", L"Presets", L"Logs"}) fs::create_directories(fs::join(staging_dir, folder));
 }

@@ -6,11 +6,8 @@
 
 namespace tavo::install {
 
-// Puts the original software's trees, the payload's files and the user guide into the staging folder.
-void fill_staging_folder(const fs::Path& exe_dir, const fs::Path& source_dir, const fs::Path& payload_dir,
-                         const fs::Path& staging_dir);
-
-// The same from the held package into the held staging folder: every file is read relative to its held
+// Puts the original software's trees, the payload's files and the user guide from the held package into the
+// held staging folder: every file is read relative to its held
 // folder, never through a link, and a file that a check hashed is installed only as it was hashed (else Error
 // "Bundled software checksum mismatch" or "Payload checksum mismatch").
 void fill_staging_folder(HeldPackage& package, const fs::HeldFolder& staging);

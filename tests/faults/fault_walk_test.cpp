@@ -59,20 +59,9 @@ const std::map<std::string, std::string> kSwallowed = {
 class FaultWalk : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto original = verify::test::original_driver_dll_bytes();
-    const auto patched = verify::test::patched_driver_dll_bytes();
-    if (!original || !patched) GTEST_SKIP() << "the build was configured without the fixture driver DLL digests";
-    Files software = {{"App/Bin/Tavo.exe", "MZ editor"}, {"App/Bin/TavoDrv.dll", *original},
-                      {"App/Bin/tset.ini", "[Old]\r\n"},    {"Tavo/Liesmich.txt", "TAVO 1.1\n"},
-                      {"Presets/Werk/Bass.tvp", "bass"}};
-    for (int i = 0; software.size() < 100; ++i) {
-      software["Tavo/Samples/teil-" + std::to_string(i) + ".dat"] =
-          std::string(100 + i, static_cast<char>('a' + i % 26));
+    if (!test::write_test_package(dir / L"Paket", payload)) {
+      GTEST_SKIP() << "the build was configured without the fixture driver DLL digests";
     }
-    payload = test::payload_files(*patched);
-    test::write_files_with_manifest(source_dir(), software);
-    test::write_files_with_manifest(payload_dir(), payload);
-    test::write_file(dir / L"Paket/Anleitung.txt", "Anleitung\r\n");
     package = files_below(dir / L"Paket");
     sys::test::skip_pauses(true);  // the final rename's retries without waiting
   }

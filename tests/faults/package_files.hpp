@@ -8,6 +8,7 @@
 #include "common/utf8.hpp"
 #include "fs/path.hpp"
 #include "reference_sha256.hpp"
+#include "driver_fixtures.hpp"
 #include "support/test_support.hpp"
 
 namespace tavo::test {
@@ -45,6 +46,26 @@ inline void write_files_with_manifest(const fs::Path& folder, const Files& files
     manifest += verify::test::reference_sha256(bytes) + "  " + rel + "\n";
   }
   write_file(fs::join(folder, L"SHA256SUMS.txt"), manifest);
+}
+
+// A whole package below `root` ("Originalsoftware" with 100 files in "App", "Tavo" and "Presets", "Dateien"
+// with the seven payload files, both manifests, "Anleitung.txt"); its payload into `payload`. False when the
+// build has no fixture driver DLLs to make it of.
+inline bool write_test_package(const fs::Path& root, Files& payload) {
+  const auto original = verify::test::original_driver_dll_bytes();
+  const auto patched = verify::test::patched_driver_dll_bytes();
+  if (!original || !patched) return false;
+  Files software = {{"App/Bin/Tavo.exe", "MZ editor"}, {"App/Bin/TavoDrv.dll", *original},
+                    {"App/Bin/tset.ini", "[Old]\r\n"},    {"Tavo/Liesmich.txt", "TAVO 1.1\n"},
+                    {"Presets/Werk/Bass.tvp", "bass"}};
+  for (int i = 0; software.size() < 100; ++i) {
+    software["Tavo/Samples/teil-" + std::to_string(i) + ".dat"] = std::string(100 + i, static_cast<char>('a' + i % 26));
+  }
+  payload = payload_files(*patched);
+  write_files_with_manifest(fs::join(root, L"Originalsoftware"), software);
+  write_files_with_manifest(fs::join(root, L"Dateien"), payload);
+  write_file(fs::join(root, L"Anleitung.txt"), "Anleitung\r\n");
+  return true;
 }
 
 }  // namespace tavo::test

@@ -10,6 +10,7 @@
 
 #include "common/system_error.hpp"
 #include "fs/filesystem_error.hpp"
+#include "support/held_staging.hpp"
 #include "support/test_support.hpp"
 #include "sys/door_control.hpp"
 #include "tavo/build_config.hpp"
@@ -47,7 +48,7 @@ class FinalizeInstallation : public ::testing::Test {
 
 TEST_F(FinalizeInstallation, TransientFailuresAreRetriedUntilTheRenameSucceeds) {
   sys::test::script(kRename, {kAccessDenied, kSharingViolation, kAccessDenied});
-  finalize_installation(staging_, target_);
+  test::finalize(staging_, target_);
   EXPECT_EQ(attempts(), 4);
   EXPECT_EQ(sys::test::pauses(), (std::vector<unsigned>{250, 250, 250}));
   EXPECT_EQ(test::read_file(fs::join(target_, L"TAVO-x64-installation.txt")), "marker");
@@ -55,7 +56,7 @@ TEST_F(FinalizeInstallation, TransientFailuresAreRetriedUntilTheRenameSucceeds) 
 }
 
 TEST_F(FinalizeInstallation, RenamesWithoutReplacingAndThroughToTheDisk) {
-  finalize_installation(staging_, target_);
+  test::finalize(staging_, target_);
   const unsigned long flags = sys::test::flags_of(kRename);
   if constexpr (build_config::windows) {
     EXPECT_EQ(flags & 0x1, 0u) << "MOVEFILE_REPLACE_EXISTING";
@@ -67,7 +68,7 @@ TEST_F(FinalizeInstallation, RenamesWithoutReplacingAndThroughToTheDisk) {
 
 TEST_F(FinalizeInstallation, GivesUpAfterSixtyAttempts) {
   sys::test::script(kRename, std::vector<int>(61, kAccessDenied));
-  const auto e = test::raised<fs::FileSystemError>([&] { finalize_installation(staging_, target_); });
+  const auto e = test::raised<fs::FileSystemError>([&] { test::finalize(staging_, target_); });
   ASSERT_TRUE(e);
   EXPECT_EQ(e->operation(), "Cannot finalize installation");
   EXPECT_EQ(e->code(), system_error_code(kAccessDenied));
@@ -108,7 +109,7 @@ TEST_F(FinalizeInstallation, OtherFailuresAndAnAppearedTargetStopAtOnce) {
     if (c.target_appears_before > 0) {
       sys::test::before_call(kRename, c.target_appears_before, [target] { test::write_file(target, "own"); });
     }
-    const auto e = test::raised<fs::FileSystemError>([&] { finalize_installation(staging, target); });
+    const auto e = test::raised<fs::FileSystemError>([&] { test::finalize(staging, target); });
     sys::test::clear_hooks();
     if (e) EXPECT_EQ(e->code(), system_error_code(c.code));
     EXPECT_EQ(attempts(), c.attempts);
@@ -119,20 +120,20 @@ TEST_F(FinalizeInstallation, OtherFailuresAndAnAppearedTargetStopAtOnce) {
 
 TEST_F(FinalizeInstallation, NeverReplacesAFolderThatAppearedAtTheTarget) {
   test::make_directories(target_);  // somebody else's, even though empty
-  EXPECT_THROW(finalize_installation(staging_, target_), fs::FileSystemError);
+  EXPECT_THROW(test::finalize(staging_, target_), fs::FileSystemError);
   EXPECT_EQ(attempts(), 1);
   EXPECT_TRUE(test::exists(fs::join(staging_, L"TAVO-x64-installation.txt")));
   EXPECT_FALSE(test::exists(fs::join(target_, L"TAVO-x64-installation.txt")));
 
   const fs::Path free_target = dir_ / L"Frei";
-  finalize_installation(staging_, free_target);
+  test::finalize(staging_, free_target);
   EXPECT_EQ(test::read_file(fs::join(free_target, L"TAVO-x64-installation.txt")), "marker");
   EXPECT_FALSE(test::exists(staging_));
 }
 
 TEST_F(FinalizeInstallation, NeverReplacesAFileThatAppearedAfterTheCheck) {
   target_appears_before_attempt(1);
-  EXPECT_THROW(finalize_installation(staging_, target_), fs::FileSystemError);
+  EXPECT_THROW(test::finalize(staging_, target_), fs::FileSystemError);
   EXPECT_EQ(attempts(), 1);
   EXPECT_EQ(test::read_file(target_), "the user's own file");
   EXPECT_EQ(test::read_file(fs::join(staging_, L"TAVO-x64-installation.txt")), "marker");

@@ -70,7 +70,9 @@ TEST(StagingFolder, LeftoversOfEarlierRunsWithTheSameIdAreStepped) {
   const fs::Path target = dir / L"Ziel";
   test::write_file(dir / L"Ziel.vorbereitung-32/App/left.txt", "crashed run");
   test::write_file(dir / L"Ziel.vorbereitung-32-2", "a file of that name");
-  EXPECT_EQ(create_staging_folder(target, 32), dir / L"Ziel.vorbereitung-32-3");
+  fs::HeldFolder parent;
+  ASSERT_FALSE(fs::HeldFolder::open(dir.path(), parent));
+  EXPECT_EQ(create_staging_folder(parent, L"Ziel", 32).name, L"Ziel.vorbereitung-32-3");
   EXPECT_TRUE(test::exists(dir / L"Ziel.vorbereitung-32-3"));
   EXPECT_EQ(test::read_file(dir / L"Ziel.vorbereitung-32/App/left.txt"), "crashed run");
   EXPECT_EQ(test::read_file(dir / L"Ziel.vorbereitung-32-2"), "a file of that name");
@@ -83,7 +85,9 @@ TEST(StagingFolder, AllNamesTakenIsRefused) {
     test::make_directories(staging_folder(dir / L"Ziel", 7, attempt));
   }
   try {
-    create_staging_folder(dir / L"Ziel", 7);
+    fs::HeldFolder parent;
+    ASSERT_FALSE(fs::HeldFolder::open(dir.path(), parent));
+    (void)create_staging_folder(parent, L"Ziel", 7);
     ADD_FAILURE() << "no error raised";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Temporary installation folder already exists");

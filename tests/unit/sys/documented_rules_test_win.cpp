@@ -8,6 +8,7 @@
 #include "fs/link_check.hpp"
 #include "fs/path_forms.hpp"
 #include "install/finalize.hpp"
+#include "support/held_staging.hpp"
 #include "support/test_support.hpp"
 #include "sys/calls_win.hpp"
 #include "sys/documented_control_win.hpp"
@@ -116,14 +117,14 @@ TEST_F(DocumentedRules, HeldFolderRenamePassesOnceTheScannerLetsGo) {
     rules.rename_hold_error = code;
     rules.rename_hold_ms = 600;
     sys::documented::enforce(rules);
-    install::finalize_installation(staging, target);
+    test::finalize(staging, target);
     EXPECT_GE(sys::documented::held_renames(), 2);
     EXPECT_EQ(test::read_file(fs::join(target, L"App/Bin/Tavo.exe")), "program");
   }
   // Without the rule nothing holds the folder under Wine: the first attempt passes.
   sys::documented::enforce({});
   test::write_file(dir_ / L"frei.vorbereitung-1/a.txt", "a");
-  install::finalize_installation(dir_ / L"frei.vorbereitung-1", dir_ / L"frei");
+  test::finalize(dir_ / L"frei.vorbereitung-1", dir_ / L"frei");
   EXPECT_EQ(sys::documented::held_renames(), 0);
 }
 
