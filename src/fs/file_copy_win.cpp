@@ -6,44 +6,12 @@
 
 #include "common/system_error.hpp"
 #include "fs/held_folder.hpp"
+#include "fs/temporary_file.hpp"
 #include "fs/reparse_tags.hpp"
 #include "fs/write_all_win.hpp"
 #include "sys/handles_win.hpp"
 
 namespace tavo::fs::win_copy {
-namespace {
-
-// Reports the bytes copied since the last call; the copy's own chunks keep a progress window alive inside a
-// large file. `data` holds what was reported of this file so far.
-DWORD CALLBACK report_copied(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INTEGER, LARGE_INTEGER, DWORD,
-                             DWORD, HANDLE, HANDLE, LPVOID data) {
-  auto& reported = *static_cast<LONGLONG*>(data);
-  progress::bytes_done(static_cast<std::uint64_t>(transferred.QuadPart - reported));
-  reported = transferred.QuadPart;
-  return PROGRESS_CONTINUE;
-}
-
-}  // namespace
-
-std::error_code copy_writable_file(const wchar_t* from, const wchar_t* to, bool fail_if_exists) noexcept {
-  // CopyFileW with a progress routine: the same copy, the same errors.
-  LONGLONG reported = 0;
-  if (!sys::CopyFileExW(from, to, report_copied, &reported, nullptr,
-                        fail_if_exists ? COPY_FILE_FAIL_IF_EXISTS : 0)) {
-    return last_system_error();
-  }
-  WIN32_FILE_ATTRIBUTE_DATA copied{};
-  if (!sys::GetFileAttributesExW(to, GetFileExInfoStandard, &copied)) return last_system_error();
-  // Where the copy calls no progress routine (Wine), the whole file is reported now.
-  const LONGLONG size = static_cast<LONGLONG>((ULONGLONG{copied.nFileSizeHigh} << 32) | copied.nFileSizeLow);
-  progress::bytes_done(size > reported ? static_cast<std::uint64_t>(size - reported) : 0);
-  const DWORD attributes = copied.dwFileAttributes;
-  if ((attributes & FILE_ATTRIBUTE_READONLY) == 0) return {};
-  const DWORD writable = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
-  if (!sys::SetFileAttributesW(to, writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL)) return last_system_error();
-  return {};
-}
-
 std::error_code open_source(const wchar_t* path, HANDLE& file) noexcept {
   win::UniqueFileHandle in(sys::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                             FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -88,6 +56,22 @@ std::error_code copy_open_file(HANDLE in, const wchar_t* to, const Fingerprint* 
     sys::DeleteFileW(to);
   }
   return error;
+}
+
+std::error_code copy_file_from(const wchar_t* from, const wchar_t* to, const Fingerprint* expected) noexcept {
+  HANDLE in = INVALID_HANDLE_VALUE;
+  if (const std::error_code error = open_source(from, in)) return error;
+  const win::UniqueFileHandle source(in);
+  return copy_open_file(source.get(), to, expected);
+}
+
+std::error_code copy_file_over(const wchar_t* from, const wchar_t* to, const Fingerprint* expected) {
+  // The new file beside the old one, renamed over it (waiting out a scanner that holds the old one for a
+  // moment): replaced whole or not at all, and a link at `to` is replaced, not written through.
+  const Path written = temporary_name_for(Path(to));
+  if (const std::error_code error = copy_file_from(from, written.text().c_str(), expected)) return error;
+  TemporaryFile copy(written, Path(to));
+  return copy.move_into_place();
 }
 
 }  // namespace tavo::fs::win_copy

@@ -1,5 +1,6 @@
 #pragma once
-// The file copy shared by copy_file and copy_tree on Windows.
+// The file copy shared by copy_file and copy_tree on Windows: from the source's own handle, which denies
+// writers while it is open, to a new plain file.
 
 #include <system_error>
 
@@ -8,11 +9,6 @@
 #include "fs/file_identity.hpp"
 
 namespace tavo::fs::win_copy {
-
-// CopyFileW (as CopyFileExW, which reports its progress), then the copy made writable: a package from a CD or
-// a read-only archive brings the read-only attribute along, and the setup itself writes some of its copies
-// (the patched DLL, tset.ini), as the editor does later. Returns the error of the failing step, empty on success.
-std::error_code copy_writable_file(const wchar_t* from, const wchar_t* to, bool fail_if_exists) noexcept;
 
 // Opens the source file at `path` for a copy: its content, others may read but not write or delete it while
 // it is open, and a link (by its reparse tag) is not followed but fails with link_met().
@@ -23,5 +19,11 @@ std::error_code open_source(const wchar_t* path, HANDLE& file) noexcept;
 // read-only attribute come along. With `expected`, the source's fingerprint must be that one before and after
 // the copy (else changed_since_hash()). A file this call created is deleted again when the copy fails.
 std::error_code copy_open_file(HANDLE in, const wchar_t* to, const Fingerprint* expected) noexcept;
+
+// open_source and copy_open_file: the file at `from` copied to the new file `to`.
+std::error_code copy_file_from(const wchar_t* from, const wchar_t* to, const Fingerprint* expected) noexcept;
+
+// The same, but whatever file stands at `to` is replaced, whole or not at all.
+std::error_code copy_file_over(const wchar_t* from, const wchar_t* to, const Fingerprint* expected);
 
 }  // namespace tavo::fs::win_copy

@@ -14,13 +14,6 @@ void create_directory(const Path& path) {
     throw FileSystemError("create_directory", error, path);
 }
 
-bool create_new_directory(const Path& path) {
-  const std::error_code error = detail::make_directory(path);
-  if (!error) return true;
-  if (error == std::errc::file_exists) return false;
-  throw FileSystemError("create_directory", error, path);
-}
-
 void create_directories(const Path& path) {
   if (path.empty()) throw FileSystemError("create_directories", detail::not_found_code(), path);
   if (detail::is_directory(path)) return;

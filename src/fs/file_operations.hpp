@@ -10,10 +10,6 @@ namespace tavo::fs {
 // Creates one folder. Any failure raises FileSystemError "create_directory", an existing entry included.
 void create_directory(const Path& path);
 
-// Creates one folder and returns true; false when an entry (of any kind) already stands at the path. Any other
-// failure raises FileSystemError "create_directory".
-[[nodiscard]] bool create_new_directory(const Path& path);
-
 // Creates the folder and every missing ancestor; an existing folder is no failure. An empty path, a file in
 // the way or a failed creation raises FileSystemError "create_directories" with the path.
 void create_directories(const Path& path);
@@ -27,11 +23,6 @@ void copy_file(const Path& from, const Path& to, bool overwrite);
 // file" when something other than a regular file is (links followed). Other failures to read the status raise
 // FileSystemError "status".
 void check_copy_source(const Path& from);
-
-// Renames a file or folder; nothing that exists at `to` is ever replaced (that fails with std::errc::file_exists).
-// Returns the system's error code, empty on success. A failure that may pass by itself (another program briefly
-// holds the folder) compares equal to ErrorCondition::transient_rename.
-[[nodiscard]] std::error_code rename_without_replace(const Path& from, const Path& to);
 
 namespace detail {
 // The platform halves of the folder operations above.

@@ -61,11 +61,4 @@ void copy_file(const Path& from, const Path& to, bool overwrite) {
   if (const std::error_code failure = copy.move_into_place()) throw FileSystemError("copy_file", failure, from, to);
 }
 
-std::error_code rename_without_replace(const Path& from, const Path& to) {
-  // RENAME_NOREPLACE: even an empty folder at `to` makes the rename fail with EEXIST.
-  if (sys::renameat2(AT_FDCWD, native(from).c_str(), AT_FDCWD, native(to).c_str(), RENAME_NOREPLACE) == 0)
-    return {};
-  return last_system_error();
-}
-
 }  // namespace tavo::fs

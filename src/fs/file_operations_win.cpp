@@ -25,18 +25,9 @@ std::error_code not_found_code() noexcept { return system_error_code(ERROR_PATH_
 }  // namespace detail
 
 void copy_file(const Path& from, const Path& to, bool overwrite) {
-  if (const std::error_code error = win_copy::copy_writable_file(from.text().c_str(), to.text().c_str(), !overwrite)) {
-    throw FileSystemError("copy_file", error, from, to);
-  }
-}
-
-std::error_code rename_without_replace(const Path& from, const Path& to) {
-  // No MOVEFILE_REPLACE_EXISTING: a file that appeared at the target name is someone else's and must stay.
-  // Anything at `to` then fails the rename with ERROR_ALREADY_EXISTS. MOVEFILE_WRITE_THROUGH: the rename is
-  // on disk when it returns.
-  if (sys::MoveFileExW(from.text().c_str(), to.text().c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
-    return {};
-  return last_system_error();
+  const std::error_code error = overwrite ? win_copy::copy_file_over(from.text().c_str(), to.text().c_str(), nullptr)
+                                          : win_copy::copy_file_from(from.text().c_str(), to.text().c_str(), nullptr);
+  if (error) throw FileSystemError("copy_file", error, from, to);
 }
 
 }  // namespace tavo::fs

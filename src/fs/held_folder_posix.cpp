@@ -53,6 +53,7 @@ std::error_code HeldFolder::open(const Path& path, HeldFolder& folder) {
 std::error_code HeldFolder::open_folder(std::wstring_view relative, HeldFolder& folder) const {
   UniqueResource<HeldHandleTraits> current;
   int dir = static_cast<int>(handle_.get());
+  Path path = path_;
   std::size_t start = 0;
   while (start <= relative.size()) {
     std::size_t end = start;
@@ -65,13 +66,14 @@ std::error_code HeldFolder::open_folder(std::wstring_view relative, HeldFolder& 
     if (fd < 0) return error;
     current.reset(fd);
     dir = fd;
+    path = join(path, name);
   }
   if (!current) {  // nothing but separators: this folder again
     current.reset(sys::openat(dir, ".", kFolderFlags));
     if (!current) return last_system_error();
   }
   folder.handle_ = std::move(current);
-  folder.path_ = join(path_, relative);
+  folder.path_ = std::move(path);
   return {};
 }
 

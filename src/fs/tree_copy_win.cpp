@@ -33,83 +33,7 @@ std::size_t prefix_length(const std::wstring& folder) noexcept {
   return folder.size() + (folder.empty() || folder.back() != L'\\' ? 1 : 0);
 }
 
-// Opens the source entry itself (a reparse point is not followed) and holds it while it is copied or listed:
-// without FILE_SHARE_DELETE nobody can rename, delete or replace it meanwhile, so what was checked on the
-// handle is what gets copied. Attribute access only, so the copy's own reading is not in the way.
-struct HeldEntry {
-  win::UniqueFileHandle handle;
-  bool is_link = false;
-};
-
-std::error_code hold_entry(const std::wstring& path, HeldEntry& entry) noexcept {
-  entry.handle.reset(
-      sys::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!entry.handle || !sys::GetFileInformationByHandle(entry.handle.get(), &info)) return last_system_error();
-  entry.is_link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-  return {};
-}
-
 }  // namespace
-
-void copy_tree(const Path& from, const Path& to) {
-  const Path f = long_path_form(from);
-  const Path t = long_path_form(to);
-  auto fail = [&f, &t](const std::error_code& error) { throw FileSystemError("copy", error, f, t); };
-  // Links are refused where the copy meets them: in the folder listing, and again on the held entry.
-  auto hold = [&fail](const std::wstring& path, const char* link_message) {
-    HeldEntry held;
-    if (const std::error_code error = hold_entry(path, held)) fail(error);
-    if (held.is_link) throw Error(link_message);
-    return std::move(held.handle);
-  };
-
-  const DWORD attributes =
-      sys::GetFileAttributesW(f.text().c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) fail(last_system_error());
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) throw Error(link_check::linked_root);
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    const win::UniqueFileHandle held = hold(f.text(), link_check::linked_root);
-    if (const std::error_code error = win_copy::copy_writable_file(f.text().c_str(), t.text().c_str(), true)) {
-      fail(error);
-    }
-    return;
-  }
-  if (const std::error_code error = make_folder(t.text())) fail(error);
-
-  // An entry's destination is the destination root followed by the entry's place below the source root,
-  // built in one reused buffer.
-  std::wstring source = f.text();
-  std::wstring destination = t.text();
-  if (destination.back() != L'\\') destination += L'\\';
-  const std::size_t source_prefix = prefix_length(source);
-  const std::size_t destination_prefix = destination.size();
-  bool at_root = true;
-
-  win_walk::walk(
-      source,
-      [&](const std::wstring& entry, const WIN32_FIND_DATAW& data) {
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) throw Error(link_check::linked_entry);
-        destination.resize(destination_prefix);
-        destination.append(entry, source_prefix, std::wstring::npos);
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-          if (const std::error_code error = make_folder(destination)) fail(error);
-          return true;
-        }
-        const win::UniqueFileHandle held = hold(entry, link_check::linked_entry);
-        if (const std::error_code error = win_copy::copy_writable_file(entry.c_str(), destination.c_str(), true)) {
-          fail(error);
-        }
-        return false;
-      },
-      [&](const std::wstring& folder) {
-        const char* message = at_root ? link_check::linked_root : link_check::linked_entry;
-        at_root = false;
-        return hold(folder, message);
-      },
-      fail, fail);
-}
 
 namespace {
 
@@ -130,15 +54,56 @@ win::UniqueFileHandle hold_folder(const std::wstring& path, const char* link_mes
   return held;
 }
 
-// Copies one source file from its own handle: never through a link, and a hashed file only as it was hashed.
-std::error_code copy_held_file(const std::wstring& from, const std::wstring& to, const Fingerprint* expected) {
-  HANDLE in = INVALID_HANDLE_VALUE;
-  if (const std::error_code error = win_copy::open_source(from.c_str(), in)) return error;
-  const win::UniqueFileHandle source(in);
-  return win_copy::copy_open_file(source.get(), to.c_str(), expected);
-}
-
 }  // namespace
+
+void copy_tree(const Path& from, const Path& to) {
+  const Path f = long_path_form(from);
+  const Path t = long_path_form(to);
+  const std::function<void(const std::error_code&)> fail = [&f, &t](const std::error_code& error) {
+    if (error == link_met()) throw Error(link_check::linked_entry);
+    throw FileSystemError("copy", error, f, t);
+  };
+  DWORD attributes = 0;
+  if (win_reparse::is_link_entry(f.text().c_str(), attributes)) {
+    if (attributes == INVALID_FILE_ATTRIBUTES) fail(last_system_error());
+    throw Error(link_check::linked_root);
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    const std::error_code error = win_copy::copy_file_from(f.text().c_str(), t.text().c_str(), nullptr);
+    if (error == link_met()) throw Error(link_check::linked_root);
+    if (error) fail(error);
+    return;
+  }
+  if (const std::error_code error = make_folder(t.text())) fail(error);
+
+  // An entry's destination is the destination root followed by the entry's place below the source root,
+  // built in one reused buffer.
+  std::wstring source = f.text();
+  std::wstring destination = t.text();
+  if (destination.back() != L'\\') destination += L'\\';
+  const std::size_t source_prefix = prefix_length(source);
+  const std::size_t destination_prefix = destination.size();
+
+  win_walk::walk(
+      source,
+      [&](const std::wstring& entry, const WIN32_FIND_DATAW& data) {
+        if (win_reparse::is_link(data.dwFileAttributes, data.dwReserved0)) throw Error(link_check::linked_entry);
+        destination.resize(destination_prefix);
+        destination.append(entry, source_prefix, std::wstring::npos);
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+          if (const std::error_code error = make_folder(destination)) fail(error);
+          return true;
+        }
+        if (const std::error_code error = win_copy::copy_file_from(entry.c_str(), destination.c_str(), nullptr)) fail(error);
+        return false;
+      },
+      [&, at_root = true](const std::wstring& folder) mutable {
+        const char* message = at_root ? link_check::linked_root : link_check::linked_entry;
+        at_root = false;
+        return hold_folder(folder, message, fail);
+      },
+      fail, fail);
+}
 
 void copy_tree(const HeldFolder& from, const HeldFolder& to, std::wstring_view name, const HashedSource& source) {
   const Path destination_root = join(to.path(), name);
@@ -172,7 +137,7 @@ void copy_tree(const HeldFolder& from, const HeldFolder& to, std::wstring_view n
           place.assign(source.place).append(L"/").append(entry, source_prefix, std::wstring::npos);
           expected = source.hashed->find(place);
         }
-        if (const std::error_code error = copy_held_file(entry, destination, expected)) fail(error);
+        if (const std::error_code error = win_copy::copy_file_from(entry.c_str(), destination.c_str(), expected)) fail(error);
         return false;
       },
       [&, at_root = true](const std::wstring& folder) mutable {
@@ -191,19 +156,8 @@ void copy_file(const HeldFolder& from, std::wstring_view from_name, const HeldFo
       source.hashed != nullptr ? source.hashed->find(source.place + L"/" + std::wstring(from_name)) : nullptr;
   const std::wstring in = long_path_text(from_path.text());
   const std::wstring out = long_path_text(to_path.text());
-  std::error_code error;
-  if (!overwrite) {
-    error = copy_held_file(in, out, expected);
-  } else {
-    // Overwriting writes the new file beside the old one and renames it over it (waiting out a scanner that
-    // holds the old one for a moment): replaced whole or not at all.
-    const Path written = temporary_name_for(Path(out));
-    error = copy_held_file(in, written.text(), expected);
-    if (!error) {
-      TemporaryFile copy(written, Path(out));
-      error = copy.move_into_place();
-    }
-  }
+  const std::error_code error = overwrite ? win_copy::copy_file_over(in.c_str(), out.c_str(), expected)
+                                          : win_copy::copy_file_from(in.c_str(), out.c_str(), expected);
   if (error == link_met()) throw Error(link_check::linked_entry);
   if (error == changed_since_hash() && source.changed != nullptr) throw Error(source.changed);
   if (error) throw FileSystemError("copy_file", error, from_path, to_path);

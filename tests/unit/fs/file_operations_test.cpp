@@ -139,45 +139,5 @@ TEST(CopyFile, OntoItselfLosesNothing) {
   EXPECT_EQ(read_file(dir / L"same.ini"), "content");
 }
 
-TEST(RenameWithoutReplace, RenamesAFolderToAFreeName) {
-  TempDir dir;
-  write_file(dir / L"T.vorbereitung-1/marker.txt", "m");
-  EXPECT_EQ(rename_without_replace(dir / L"T.vorbereitung-1", dir / L"T"), std::error_code());
-  EXPECT_EQ(read_file(dir / L"T/marker.txt"), "m");
-  EXPECT_FALSE(exists(dir / L"T.vorbereitung-1"));
-}
-
-TEST(RenameWithoutReplace, NeverReplacesAnythingAtTheTarget) {
-  struct Case {
-    const char* name;
-    bool folder;  // otherwise a file stands at the target name
-  };
-  for (const Case& c : {Case{"an empty folder", true}, Case{"a file", false}}) {
-    SCOPED_TRACE(c.name);
-    TempDir dir;
-    write_file(dir / L"staging/marker.txt", "m");
-    if (c.folder) {
-      make_directories(dir / L"target");
-    } else {
-      write_file(dir / L"target", "the user's own file");
-    }
-    EXPECT_EQ(rename_without_replace(dir / L"staging", dir / L"target"), std::errc::file_exists);
-    EXPECT_EQ(read_file(dir / L"staging/marker.txt"), "m");
-    if (c.folder) {
-      EXPECT_TRUE(is_folder(dir / L"target"));
-      EXPECT_FALSE(exists(dir / L"target/marker.txt"));
-    } else {
-      EXPECT_EQ(read_file(dir / L"target"), "the user's own file");
-    }
-  }
-}
-
-TEST(RenameWithoutReplace, MissingSourceIsALastingError) {
-  TempDir dir;
-  const std::error_code error = rename_without_replace(dir / L"missing", dir / L"target");
-  EXPECT_EQ(error, std::errc::no_such_file_or_directory);
-  EXPECT_NE(error, ErrorCondition::transient_rename);
-}
-
 }  // namespace
 }  // namespace tavo::fs
