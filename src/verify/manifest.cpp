@@ -61,10 +61,38 @@ class LinkedTreeRoot final : public Error {
   std::wstring tree_;
 };
 
+// Opens the files of one verification below its held folder, keeping the last folder on the way open: a
+// manifest lists a folder's files together, so most files are opened relative to their own folder at once.
+class FileOpener {
+ public:
+  explicit FileOpener(const fs::HeldFolder& root) : root_(root) {}
+
+  const fs::HeldFolder& root() const noexcept { return root_; }
+
+  std::optional<fs::InputFile> open(const std::wstring& relative, std::error_code& error) {
+    const std::size_t last = relative.find_last_of(L"/\\");
+    if (last == std::wstring::npos) return fs::InputFile::open_in(root_, relative, error);
+    const std::wstring folder = relative.substr(0, last);
+    if (!last_folder_.is_open() || folder != last_name_) {
+      last_folder_ = fs::HeldFolder();
+      last_name_.clear();
+      if ((error = root_.open_folder(folder, last_folder_))) return std::nullopt;
+      last_name_ = folder;
+    }
+    return fs::InputFile::open_in(last_folder_, std::wstring_view(relative).substr(last + 1), error);
+  }
+
+ private:
+  const fs::HeldFolder& root_;
+  fs::HeldFolder last_folder_;
+  std::wstring last_name_;  // below root_
+};
+
 // Opens a listed or known file below the held folder for hashing, no link followed, and notes its fingerprint.
-fs::InputFile open_for_hash(const fs::HeldFolder& folder, const std::wstring& name, const HashNotes& notes) {
+fs::InputFile open_for_hash(FileOpener& opener, const std::wstring& name, const HashNotes& notes) {
+  const fs::HeldFolder& folder = opener.root();
   std::error_code error;
-  std::optional<fs::InputFile> file = fs::InputFile::open_in(folder, with_file_call_separators(name), error);
+  std::optional<fs::InputFile> file = opener.open(with_file_call_separators(name), error);
   if (!file && error == fs::link_met()) {
     const std::size_t first = name.find_first_of(L"/\\");
     fs::HeldFolder top;
@@ -82,12 +110,13 @@ fs::InputFile open_for_hash(const fs::HeldFolder& folder, const std::wstring& na
   return std::move(*file);
 }
 
-void verify_line(const fs::HeldFolder& folder, const ManifestKind& kind, std::string_view line, LineWatcher* watcher,
+void verify_line(FileOpener& opener, const ManifestKind& kind, std::string_view line, LineWatcher* watcher,
                  const HashNotes& notes) {
+  const fs::HeldFolder& folder = opener.root();
   if (!has_line_layout(line)) throw Error(kind.invalid_line);
   const std::wstring name = kind.name_as_wide(line.substr(kNameStart));
   if (!kind.name_accepted(name)) throw Error(kind.invalid_name);
-  fs::InputFile file = open_for_hash(folder, name, notes);
+  fs::InputFile file = open_for_hash(opener, name, notes);
   const std::string digest = watcher != nullptr
                                  ? watcher->digest(fs::join(folder.path(), with_file_call_separators(name)), file)
                                  : file_sha256(file);
@@ -108,11 +137,12 @@ std::uint32_t verify_entries(const fs::HeldFolder& folder, const ManifestKind& k
   std::uint32_t count = 0;
   std::string line;
   std::set<std::wstring> linked_trees;  // reported once each
+  FileOpener opener(folder);
   while (lines.next(line)) {
     ++count;
     const auto check_line = [&] {
       if (lines.too_long()) throw Error(kind.invalid_line);
-      verify_line(folder, kind, line, watcher, notes);
+      verify_line(opener, kind, line, watcher, notes);
     };
     if (watcher == nullptr) {
       check_line();
@@ -159,7 +189,8 @@ void verify_payload_entries(const fs::HeldFolder& payload_dir, LineWatcher* watc
 
 void check_patched_payload_dll(const fs::HeldFolder& payload_dir, fs::HashedFiles* hashed) {
   // Checked whether or not the manifest lists it: the installation always takes this file.
-  fs::InputFile file = open_for_hash(payload_dir, kPatchedDriverDllName, {hashed, kPayloadFolderName});
+  FileOpener opener(payload_dir);
+  fs::InputFile file = open_for_hash(opener, kPatchedDriverDllName, {hashed, kPayloadFolderName});
   if (file_sha256(file) != patched_driver_dll_sha256) throw Error("Wrong patched DLL");
 }
 
