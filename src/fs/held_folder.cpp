@@ -4,6 +4,19 @@
 
 namespace tavo::fs {
 
+std::vector<std::wstring_view> detail::names_of(std::wstring_view relative) {
+  std::vector<std::wstring_view> names;
+  std::size_t start = 0;
+  while (start <= relative.size()) {
+    std::size_t end = start;
+    while (end < relative.size() && relative[end] != L'/' && relative[end] != L'\\') ++end;
+    const std::wstring_view name = relative.substr(start, end - start);
+    if (!name.empty() && name != L".") names.push_back(name);
+    start = end + 1;
+  }
+  return names;
+}
+
 std::error_code hold_nearest_existing(const Path& path, HeldFolder& nearest, std::vector<std::wstring>& missing) {
   missing.clear();
   Path here = without_trailing_separators(path);

@@ -71,6 +71,11 @@ class HeldFolder {
 
 namespace tavo::fs {
 
+namespace detail {
+// The names of a relative path ("/" or "\\" between them), without empty and "." names.
+std::vector<std::wstring_view> names_of(std::wstring_view relative);
+}  // namespace detail
+
 // Holds the folder at `path`, or else its nearest existing ancestor, into `nearest`, reached through links as a
 // creation would reach it; `missing` receives the names of the folders that are not there yet, the topmost
 // first. The error when no folder on the way can be opened, or when something other than a missing folder is.

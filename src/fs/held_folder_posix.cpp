@@ -34,8 +34,6 @@ int open_folder_at(int dir, const char* name, std::error_code& error) noexcept {
   return -1;
 }
 
-bool is_separator_char(wchar_t c) noexcept { return c == L'/' || c == L'\\'; }
-
 }  // namespace
 
 void HeldHandleTraits::close(type handle) noexcept { sys::close(static_cast<int>(handle)); }
@@ -54,13 +52,7 @@ std::error_code HeldFolder::open_folder(std::wstring_view relative, HeldFolder& 
   UniqueResource<HeldHandleTraits> current;
   int dir = static_cast<int>(handle_.get());
   Path path = path_;
-  std::size_t start = 0;
-  while (start <= relative.size()) {
-    std::size_t end = start;
-    while (end < relative.size() && !is_separator_char(relative[end])) ++end;
-    const std::wstring_view name = relative.substr(start, end - start);
-    start = end + 1;
-    if (name.empty() || name == L".") continue;
+  for (const std::wstring_view name : detail::names_of(relative)) {
     std::error_code error;
     const int fd = open_folder_at(dir, utf8_from_wide(std::wstring(name)).c_str(), error);
     if (fd < 0) return error;

@@ -19,8 +19,6 @@ constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYN
 constexpr DWORD kFolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-bool is_separator_char(wchar_t c) noexcept { return c == L'/' || c == L'\\'; }
-
 // The path by which the entry `name` of the folder `folder` is reached, in long-path form: "\\?\" paths take no
 // "/" and no relative parts, so names are joined with "\".
 std::wstring entry_path(const Path& folder, std::wstring_view name) {
@@ -82,13 +80,7 @@ std::error_code HeldFolder::open_folder(std::wstring_view relative, HeldFolder& 
   // Each folder on the way is held until the next one is: none of them can be swapped meanwhile.
   UniqueResource<HeldHandleTraits> current;
   Path path = path_;
-  std::size_t start = 0;
-  while (start <= relative.size()) {
-    std::size_t end = start;
-    while (end < relative.size() && !is_separator_char(relative[end])) ++end;
-    const std::wstring_view name = relative.substr(start, end - start);
-    start = end + 1;
-    if (name.empty() || name == L".") continue;
+  for (const std::wstring_view name : detail::names_of(relative)) {
     UniqueResource<HeldHandleTraits> next;
     if (const std::error_code error = open_held(entry_path(path, name), false, next)) return error;
     current = std::move(next);

@@ -54,6 +54,45 @@ win::UniqueFileHandle hold_folder(const std::wstring& path, const char* link_mes
   return held;
 }
 
+// Copies the tree below the folder `source` into the existing folder `destination` (both in long-path form):
+// each folder held while it is listed, links refused, each file copied from its own handle, and held against
+// the hashes of `hashed` when given.
+void copy_below(std::wstring source, std::wstring destination, const HashedSource* hashed,
+                const std::function<void(const std::error_code&)>& fail) {
+  // An entry's destination is the destination root followed by the entry's place below the source root,
+  // built in one reused buffer.
+  if (destination.back() != L'\\') destination += L'\\';
+  const std::size_t source_prefix = prefix_length(source);
+  const std::size_t destination_prefix = destination.size();
+  std::wstring place;
+  win_walk::walk(
+      source,
+      [&](const std::wstring& entry, const WIN32_FIND_DATAW& data) {
+        if (win_reparse::is_link(data.dwFileAttributes, data.dwReserved0)) throw Error(link_check::linked_entry);
+        destination.resize(destination_prefix);
+        destination.append(entry, source_prefix, std::wstring::npos);
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+          if (const std::error_code error = make_folder(destination)) fail(error);
+          return true;
+        }
+        const Fingerprint* expected = nullptr;
+        if (hashed != nullptr && hashed->hashed != nullptr) {
+          place.assign(hashed->place).append(L"/").append(entry, source_prefix, std::wstring::npos);
+          expected = hashed->hashed->find(place);
+        }
+        if (const std::error_code error = win_copy::copy_file_from(entry.c_str(), destination.c_str(), expected)) {
+          fail(error);
+        }
+        return false;
+      },
+      [&, at_root = true](const std::wstring& folder) mutable {
+        const char* message = at_root ? link_check::linked_root : link_check::linked_entry;
+        at_root = false;
+        return hold_folder(folder, message, fail);
+      },
+      fail, fail);
+}
+
 }  // namespace
 
 void copy_tree(const Path& from, const Path& to) {
@@ -76,33 +115,7 @@ void copy_tree(const Path& from, const Path& to) {
   }
   if (const std::error_code error = make_folder(t.text())) fail(error);
 
-  // An entry's destination is the destination root followed by the entry's place below the source root,
-  // built in one reused buffer.
-  std::wstring source = f.text();
-  std::wstring destination = t.text();
-  if (destination.back() != L'\\') destination += L'\\';
-  const std::size_t source_prefix = prefix_length(source);
-  const std::size_t destination_prefix = destination.size();
-
-  win_walk::walk(
-      source,
-      [&](const std::wstring& entry, const WIN32_FIND_DATAW& data) {
-        if (win_reparse::is_link(data.dwFileAttributes, data.dwReserved0)) throw Error(link_check::linked_entry);
-        destination.resize(destination_prefix);
-        destination.append(entry, source_prefix, std::wstring::npos);
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-          if (const std::error_code error = make_folder(destination)) fail(error);
-          return true;
-        }
-        if (const std::error_code error = win_copy::copy_file_from(entry.c_str(), destination.c_str(), nullptr)) fail(error);
-        return false;
-      },
-      [&, at_root = true](const std::wstring& folder) mutable {
-        const char* message = at_root ? link_check::linked_root : link_check::linked_entry;
-        at_root = false;
-        return hold_folder(folder, message, fail);
-      },
-      fail, fail);
+  copy_below(f.text(), t.text(), nullptr, fail);
 }
 
 void copy_tree(const HeldFolder& from, const HeldFolder& to, std::wstring_view name, const HashedSource& source) {
@@ -115,37 +128,7 @@ void copy_tree(const HeldFolder& from, const HeldFolder& to, std::wstring_view n
   HeldFolder made;
   if (const std::error_code error = to.create_folder(name, made)) fail(error);
 
-  std::wstring source_path = long_path_text(from.path().text());
-  std::wstring destination = long_path_text(made.path().text());
-  if (destination.back() != L'\\') destination += L'\\';
-  const std::size_t source_prefix = prefix_length(source_path);
-  const std::size_t destination_prefix = destination.size();
-  std::wstring place;
-
-  win_walk::walk(
-      source_path,
-      [&](const std::wstring& entry, const WIN32_FIND_DATAW& data) {
-        if (win_reparse::is_link(data.dwFileAttributes, data.dwReserved0)) throw Error(link_check::linked_entry);
-        destination.resize(destination_prefix);
-        destination.append(entry, source_prefix, std::wstring::npos);
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-          if (!sys::CreateDirectoryW(destination.c_str(), nullptr)) fail(last_system_error());
-          return true;
-        }
-        const Fingerprint* expected = nullptr;
-        if (source.hashed != nullptr) {
-          place.assign(source.place).append(L"/").append(entry, source_prefix, std::wstring::npos);
-          expected = source.hashed->find(place);
-        }
-        if (const std::error_code error = win_copy::copy_file_from(entry.c_str(), destination.c_str(), expected)) fail(error);
-        return false;
-      },
-      [&, at_root = true](const std::wstring& folder) mutable {
-        const char* message = at_root ? link_check::linked_root : link_check::linked_entry;
-        at_root = false;
-        return hold_folder(folder, message, fail);
-      },
-      fail, fail);
+  copy_below(long_path_text(from.path().text()), long_path_text(made.path().text()), &source, fail);
 }
 
 void copy_file(const HeldFolder& from, std::wstring_view from_name, const HeldFolder& to, std::wstring_view to_name,
