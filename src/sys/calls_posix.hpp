@@ -57,6 +57,9 @@ inline int fchmod(int fd, mode_t mode) noexcept { return refused("fchmod") ? -1 
 inline int posix_fadvise(int fd, off_t offset, off_t length, int advice) noexcept {
   return refused("posix_fadvise") ? errno : ::posix_fadvise(fd, offset, length, advice);
 }
+inline int sync_file_range(int fd, off64_t offset, off64_t count, unsigned flags) noexcept {
+  return refused("sync_file_range") ? -1 : ::sync_file_range(fd, offset, count, flags);
+}
 inline ssize_t sendfile(int out, int in, off_t* offset, size_t count) noexcept {
   return refused("sendfile") ? -1 : ::sendfile(out, in, offset, count);
 }

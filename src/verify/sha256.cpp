@@ -26,6 +26,13 @@ std::string lower_hex(const unsigned char (&digest)[sha256_digest_size]) {
   return text;
 }
 
+// The run's one engine (per thread): its algorithm provider is opened at the first digest and kept, as opening
+// it costs more than hashing a small file.
+Sha256Engine& run_engine() {
+  static thread_local const std::unique_ptr<Sha256Engine> engine = make_platform_sha256_engine();
+  return *engine;
+}
+
 }  // namespace
 
 std::string file_sha256(fs::InputFile& file, Sha256Engine& engine) {
@@ -61,14 +68,8 @@ std::string file_sha256(const fs::Path& path, Sha256Engine& engine) {
   return file_sha256(*file, engine);
 }
 
-std::string file_sha256(const fs::Path& path) {
-  const std::unique_ptr<Sha256Engine> engine = make_platform_sha256_engine();
-  return file_sha256(path, *engine);
-}
+std::string file_sha256(const fs::Path& path) { return file_sha256(path, run_engine()); }
 
-std::string file_sha256(fs::InputFile& file) {
-  const std::unique_ptr<Sha256Engine> engine = make_platform_sha256_engine();
-  return file_sha256(file, *engine);
-}
+std::string file_sha256(fs::InputFile& file) { return file_sha256(file, run_engine()); }
 
 }  // namespace tavo::verify

@@ -16,7 +16,7 @@ inline constexpr std::size_t sha256_digest_size = 32;
 class Sha256Engine {
  public:
   virtual ~Sha256Engine() = default;
-  virtual bool open_provider() noexcept = 0;
+  virtual bool open_provider() noexcept = 0;  // a provider already open is kept
   virtual bool create_hash() noexcept = 0;  // after open_provider
   virtual bool hash_data(const unsigned char* data, std::size_t size) noexcept = 0;
   virtual bool finish_hash(unsigned char (&digest)[sha256_digest_size]) noexcept = 0;

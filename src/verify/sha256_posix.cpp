@@ -14,6 +14,7 @@ using UniqueDigestContext = UniqueAny<EVP_MD_CTX*, &::EVP_MD_CTX_free>;
 class OpenSslSha256 final : public Sha256Engine {
  public:
   bool open_provider() noexcept override {
+    if (algorithm_) return true;
     algorithm_.reset(::EVP_MD_fetch(nullptr, "SHA256", nullptr));
     return algorithm_.valid();
   }

@@ -21,10 +21,12 @@ bool succeeded(NTSTATUS status) noexcept { return status >= 0; }
 class CngSha256 final : public Sha256Engine {
  public:
   bool open_provider() noexcept override {
+    if (provider_) return true;
     return succeeded(::BCryptOpenAlgorithmProvider(out_param(provider_), BCRYPT_SHA256_ALGORITHM, nullptr, 0));
   }
 
   bool create_hash() noexcept override {
+    hash_.reset();  // the previous file's hash
     return succeeded(::BCryptCreateHash(provider_.get(), out_param(hash_), nullptr, 0, nullptr, 0, 0));
   }
 

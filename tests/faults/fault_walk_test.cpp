@@ -37,6 +37,7 @@ constexpr int kError = build_config::windows ? 5 : EIO;
 // fails without failing the run is a fault the program swallowed.
 const std::map<std::string, std::string> kSwallowed = {
     {"posix_fadvise", "a hint to read ahead: the file is read all the same"},
+    {"sync_file_range", "a hint to start a copy's writeback early: the tree's flush makes it durable all the same"},
     {"close", "the close of a file that was only read"},
     {"CloseHandle", "the close of a file or listing that was only read"},
     {"stat", "the look whether a folder is already there before it is created, and the search of the target's "
