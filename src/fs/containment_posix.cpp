@@ -5,14 +5,11 @@
 #include "sys/handles_posix.hpp"
 #include "common/system_error.hpp"
 #include "fs/containment.hpp"
+#include "fs/file_identity_posix.hpp"
 #include "fs/folder_walk_posix.hpp"
 
 namespace tavo::fs {
 namespace {
-
-bool same_file(const struct stat& a, const struct stat& b) noexcept {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
 
 // Lists a tree's folders, links not entered, until one has the wanted identity.
 struct IdentitySearch {
@@ -21,8 +18,7 @@ struct IdentitySearch {
   bool visit(int dir, const dirent& entry) {
     struct stat status {};
     if (sys::fstatat(dir, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(status.st_mode)) return false;
-    found = found || FileIdentity{static_cast<std::uint64_t>(status.st_dev), 0,
-                                  static_cast<std::uint64_t>(status.st_ino)} == wanted;
+    found = found || posix_identity::of_status(status) == wanted;
     return !found;
   }
   void leave() const noexcept {}
@@ -42,11 +38,10 @@ bool lies_within_on_disk(const HeldFolder& folder, const HeldFolder& tree) {
   struct stat here {};
   if (!current || sys::fstat(current.get(), &here) != 0) return false;
   for (;;) {
-    if (FileIdentity{static_cast<std::uint64_t>(here.st_dev), 0, static_cast<std::uint64_t>(here.st_ino)} == top)
-      return true;
+    if (posix_identity::of_status(here) == top) return true;
     posix::UniqueFd up(sys::openat(current.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
     struct stat above {};
-    if (!up || sys::fstat(up.get(), &above) != 0 || same_file(above, here)) break;
+    if (!up || sys::fstat(up.get(), &above) != 0 || posix_identity::of_status(above) == posix_identity::of_status(here)) break;
     current = std::move(up);
     here = above;
   }

@@ -11,9 +11,4 @@ namespace tavo::fs {
 // Raises FileSystemError "flush" with the path that failed.
 void flush_tree(const Path& folder);
 
-// Makes the entries of `folder` durable after a rename in it: natively an fsync of the folder. On Windows the
-// rename itself is made with MOVEFILE_WRITE_THROUGH, and this does nothing. Best effort: the rename has
-// happened, so a failed open or flush is not reported.
-void flush_folder_entries(const Path& folder);
-
 }  // namespace tavo::fs

@@ -14,9 +14,4 @@ void flush_tree(const Path& folder) {
     throw FileSystemError("flush", last_system_error(), folder);
 }
 
-void flush_folder_entries(const Path& folder) {
-  posix::UniqueFd fd(sys::open(utf8_from_wide(folder.text()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd) (void)sys::fsync(fd.get());  // best effort, as said: the rename has happened
-}
-
 }  // namespace tavo::fs

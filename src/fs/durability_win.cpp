@@ -25,6 +25,4 @@ void flush_tree(const Path& folder) {
       fail, fail);
 }
 
-void flush_folder_entries(const Path&) {}
-
 }  // namespace tavo::fs

@@ -51,7 +51,6 @@ class HashedFiles {
   void add(std::wstring_view place, const Fingerprint& fingerprint);
   // The fingerprint taken at the hash; null when the file was not hashed.
   [[nodiscard]] const Fingerprint* find(std::wstring_view place) const;
-  [[nodiscard]] bool empty() const noexcept { return files_.empty(); }
 
  private:
   std::map<std::wstring, Fingerprint> files_;

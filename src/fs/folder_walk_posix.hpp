@@ -31,19 +31,24 @@ inline std::error_code entry_kind_at(int dir, const char* name, EntryKind& kind)
   return {};
 }
 
-// Opens the folder `name` relative to `dir` (or AT_FDCWD) for listing into `folder`; the error when it fails.
-// With O_NOFOLLOW in extra_flags, a link there fails with ELOOP (Linux reports ENOTDIR for O_DIRECTORY on a link).
-inline std::error_code open_folder(int dir, const char* name, int extra_flags, posix::UniqueDir& folder) noexcept {
-  posix::UniqueFd fd(sys::openat(dir, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | extra_flags));
-  if (!fd) {
-    const std::error_code error = last_system_error();
-    struct stat status {};
-    if (error == std::errc::not_a_directory && (extra_flags & O_NOFOLLOW) != 0 &&
-        sys::fstatat(dir, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(status.st_mode)) {
-      return system_error_code(ELOOP);
-    }
-    return error;
+// Opens the folder `name` relative to `dir` (or AT_FDCWD) into `folder`; the error when it fails. With
+// O_NOFOLLOW in extra_flags, a link there fails with ELOOP (Linux reports ENOTDIR for O_DIRECTORY on a link).
+inline std::error_code open_folder_fd(int dir, const char* name, int extra_flags, posix::UniqueFd& folder) noexcept {
+  folder.reset(sys::openat(dir, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | extra_flags));
+  if (folder) return {};
+  const std::error_code error = last_system_error();
+  struct stat status {};
+  if (error == std::errc::not_a_directory && (extra_flags & O_NOFOLLOW) != 0 &&
+      sys::fstatat(dir, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(status.st_mode)) {
+    return system_error_code(ELOOP);
   }
+  return error;
+}
+
+// The same for listing, into `folder`.
+inline std::error_code open_folder(int dir, const char* name, int extra_flags, posix::UniqueDir& folder) noexcept {
+  posix::UniqueFd fd;
+  if (const std::error_code error = open_folder_fd(dir, name, extra_flags, fd)) return error;
   DIR* listing = sys::fdopendir(fd.get());
   if (listing == nullptr) return last_system_error();
   fd.release();  // the listing owns it now

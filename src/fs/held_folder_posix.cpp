@@ -5,33 +5,18 @@
 
 #include "common/system_error.hpp"
 #include "common/utf8.hpp"
+#include "fs/file_identity_posix.hpp"
+#include "fs/folder_walk_posix.hpp"
 #include "fs/held_folder.hpp"
 
 namespace tavo::fs {
 namespace {
 
-constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-
-// The entry `name` in `dir` itself, a link not followed; nothing there is an error (ENOENT).
-std::error_code identity_at(int dir, const char* name, FileIdentity& identity) noexcept {
-  struct stat status {};
-  if (sys::fstatat(dir, name, &status, AT_SYMLINK_NOFOLLOW) != 0) return last_system_error();
-  identity = {static_cast<std::uint64_t>(status.st_dev), 0, static_cast<std::uint64_t>(status.st_ino)};
-  return {};
-}
-
-// Opens the folder `name` in `dir` without following a link. Linux answers O_DIRECTORY|O_NOFOLLOW on a link
-// with ENOTDIR; it is told apart from a plain file so that a link is always reported as one.
+// Opens the folder `name` in `dir` without following a link (link_met() for one).
 int open_folder_at(int dir, const char* name, std::error_code& error) noexcept {
-  const int fd = sys::openat(dir, name, kFolderFlags | O_NOFOLLOW);
-  if (fd >= 0) return fd;
-  error = last_system_error();
-  struct stat status {};
-  if (error == std::errc::not_a_directory && sys::fstatat(dir, name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-      S_ISLNK(status.st_mode)) {
-    error = link_met();
-  }
-  return -1;
+  posix::UniqueFd fd;
+  if ((error = posix_walk::open_folder_fd(dir, name, O_NOFOLLOW, fd))) return -1;
+  return fd.release();
 }
 
 }  // namespace
@@ -41,7 +26,7 @@ void HeldHandleTraits::close(type handle) noexcept { sys::close(static_cast<int>
 std::error_code link_met() noexcept { return system_error_code(ELOOP); }
 
 std::error_code HeldFolder::open(const Path& path, HeldFolder& folder) {
-  const int fd = sys::open(utf8_from_wide(path.text()).c_str(), kFolderFlags);
+  const int fd = sys::open(utf8_from_wide(path.text()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return last_system_error();
   folder.handle_.reset(fd);
   folder.path_ = path;
@@ -61,7 +46,7 @@ std::error_code HeldFolder::open_folder(std::wstring_view relative, HeldFolder& 
     path = join(path, name);
   }
   if (!current) {  // nothing but separators: this folder again
-    current.reset(sys::openat(dir, ".", kFolderFlags));
+    current.reset(sys::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!current) return last_system_error();
   }
   folder.handle_ = std::move(current);
@@ -84,7 +69,7 @@ std::error_code HeldFolder::create_folder(std::wstring_view name, HeldFolder& fo
 std::error_code HeldFolder::has_entry(std::wstring_view name, bool& exists) const {
   FileIdentity ignored;
   const std::error_code error =
-      identity_at(static_cast<int>(handle_.get()), utf8_from_wide(std::wstring(name)).c_str(), ignored);
+      posix_identity::of_entry(static_cast<int>(handle_.get()), utf8_from_wide(std::wstring(name)).c_str(), ignored);
   exists = !error;
   return !error || error == std::errc::no_such_file_or_directory ? std::error_code() : error;
 }
@@ -97,10 +82,10 @@ std::error_code HeldFolder::rename_entry(std::wstring_view from, std::wstring_vi
   const std::string from_name = utf8_from_wide(std::wstring(from));
   const std::string to_name = utf8_from_wide(std::wstring(to));
   FileIdentity found;
-  if (const std::error_code error = identity_at(dir, from_name.c_str(), found)) return error;
+  if (const std::error_code error = posix_identity::of_entry(dir, from_name.c_str(), found)) return error;
   if (found != expected) return system_error_code(ESTALE);
   if (sys::renameat2(dir, from_name.c_str(), dir, to_name.c_str(), RENAME_NOREPLACE) != 0) return last_system_error();
-  if (const std::error_code error = identity_at(dir, to_name.c_str(), found)) return error;
+  if (const std::error_code error = posix_identity::of_entry(dir, to_name.c_str(), found)) return error;
   return found == expected ? std::error_code() : system_error_code(ESTALE);
 }
 
@@ -118,7 +103,7 @@ Path HeldFolder::access_path() const {
   struct stat status {};
   FileIdentity held;
   if (sys::stat(utf8_from_wide(through_descriptor.text()).c_str(), &status) == 0 && !identity(held) &&
-      held == FileIdentity{static_cast<std::uint64_t>(status.st_dev), 0, static_cast<std::uint64_t>(status.st_ino)}) {
+      held == posix_identity::of_status(status)) {
     return through_descriptor;
   }
   return path_;  // without /proc: the folder's path

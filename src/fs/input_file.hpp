@@ -41,7 +41,6 @@ class InputFile {
   [[nodiscard]] std::error_code fingerprint(Fingerprint& fingerprint) const noexcept {
     return fingerprint_of(handle_.get(), fingerprint);
   }
-  [[nodiscard]] std::intptr_t native() const noexcept { return handle_.get(); }
 
   // The next bytes up to max_bytes or the end of the file; nothing when reading failed.
   std::optional<std::string> read_up_to(std::size_t max_bytes);

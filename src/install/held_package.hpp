@@ -31,7 +31,6 @@ class HeldPackage {
   [[nodiscard]] bool has_tree(const wchar_t* name);
 
   [[nodiscard]] fs::HashedFiles& hashed() noexcept { return hashed_; }
-  [[nodiscard]] const fs::HashedFiles& hashed() const noexcept { return hashed_; }
 
  private:
   const fs::HeldFolder& held(const fs::HeldFolder& parent, const std::wstring& key, const wchar_t* name,
