@@ -15,6 +15,10 @@ void bytes_done(std::uint64_t count) noexcept {
   if (current != nullptr) current->bytes_done(count);
 }
 
+void show_detail(std::wstring_view text) noexcept {
+  if (current != nullptr) current->detail_changed(text);
+}
+
 Listening::Listening(Listener& listener) noexcept : previous_(current) { current = &listener; }
 
 Listening::~Listening() { current = previous_; }

@@ -5,21 +5,27 @@
 // alive, so reports come between hash chunks, between files and inside large file copies.
 
 #include <cstdint>
+#include <string_view>
 
 namespace tavo::progress {
 
-enum class Phase { checking, copying };
+// The phases in the order a run meets them. Only checking and copying count bytes; the others show what the
+// run waits for.
+enum class Phase { checking, copying, waiting_for_release, checking_device, setting_up_driver };
 
 class Listener {
  public:
   virtual ~Listener() = default;
   virtual void phase_started(Phase phase) noexcept = 0;
   virtual void bytes_done(std::uint64_t count) noexcept = 0;  // count may be 0: a file begins
+  // A line more about the phase (which program holds the files); empty takes it back. Gone with the phase.
+  virtual void detail_changed(std::wstring_view text) noexcept = 0;
 };
 
 // Reports to the listener in place, if any.
 void start_phase(Phase phase) noexcept;
 void bytes_done(std::uint64_t count) noexcept;
+void show_detail(std::wstring_view text) noexcept;
 
 // Work that counts no bytes (the link check, the flush, the search of the original software) reports that it
 // goes on, entry by entry, so that a window stays alive through it.

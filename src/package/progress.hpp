@@ -25,6 +25,7 @@ class Progress final : public progress::Listener {
   // The listener's side: every byte reported is a hashed byte (the tool copies nothing).
   void phase_started(progress::Phase) noexcept override {}
   void bytes_done(std::uint64_t count) noexcept override;
+  void detail_changed(std::wstring_view) noexcept override {}
   // Ends the report: the final figures, when anything was reported at all. Further calls change nothing.
   void finish();
 

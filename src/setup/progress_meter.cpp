@@ -14,13 +14,22 @@ std::optional<unsigned> ProgressState::permille() const noexcept {
 void ProgressMeter::phase_started(progress::Phase phase) noexcept {
   std::optional<std::uint64_t> total;
   if (phase == progress::Phase::copying) total = state_.phase == progress::Phase::checking ? state_.done : state_.total;
-  state_ = ProgressState{phase, 0, total};
+  state_ = ProgressState{phase, 0, total, {}};
   view_.show(state_);
 }
 
 void ProgressMeter::bytes_done(std::uint64_t count) noexcept {
   constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
   state_.done = count > kMost - state_.done ? kMost : state_.done + count;
+  view_.show(state_);
+}
+
+void ProgressMeter::detail_changed(std::wstring_view text) noexcept {
+  try {
+    state_.detail.assign(text);
+  } catch (...) {
+    state_.detail.clear();  // a detail is never worth failing the run for
+  }
   view_.show(state_);
 }
 

@@ -21,6 +21,7 @@ class ProgressMeter final : public progress::Listener {
   explicit ProgressMeter(ProgressView& view) noexcept : view_(view) {}
   void phase_started(progress::Phase phase) noexcept override;
   void bytes_done(std::uint64_t count) noexcept override;
+  void detail_changed(std::wstring_view text) noexcept override;
   void complete() noexcept;  // the phase is done: shown full, whatever the counted total said
   const ProgressState& state() const noexcept { return state_; }
 

@@ -11,12 +11,29 @@ namespace tavo::setup {
 inline constexpr wchar_t kProgressTitle[] = L"TAVO-Einrichtung";
 
 inline const char* phase_text(progress::Phase phase) noexcept {
-  return phase == progress::Phase::checking ? "Dateien werden geprueft" : "Dateien werden kopiert";
+  switch (phase) {
+    case progress::Phase::checking: return "Dateien werden geprueft";
+    case progress::Phase::copying: return "Dateien werden kopiert";
+    case progress::Phase::waiting_for_release: return "Warten auf Freigabe der Dateien";
+    case progress::Phase::checking_device: return "Geraet wird geprueft";
+    case progress::Phase::setting_up_driver: return "Treiber wird eingerichtet";
+  }
+  return "";
 }
 
-// "1.234 MB geprueft" while checking, "45 % - 461 von 1.024 MB" while copying; MB of 1,000,000 bytes, thousands
+// Whether the phase counts bytes; the others have no amount to show.
+inline bool counts_bytes(progress::Phase phase) noexcept {
+  return phase == progress::Phase::checking || phase == progress::Phase::copying;
+}
+
+// Empty in a phase that counts no bytes. "1.234 MB geprueft" while checking, "45 % - 461 von 1.024 MB" while copying; MB of 1,000,000 bytes, thousands
 // separated by dots as German readers expect. Written into buffer, always terminated.
 inline void amount_text(const ProgressState& state, char* buffer, std::size_t size) noexcept {
+  if (size == 0) return;
+  if (!counts_bytes(state.phase)) {
+    buffer[0] = '\0';
+    return;
+  }
   auto megabytes = [](std::uint64_t bytes, char* out, std::size_t out_size) {
     char digits[24];
     const int count = std::snprintf(digits, sizeof digits, "%llu", static_cast<unsigned long long>(bytes / 1000000));

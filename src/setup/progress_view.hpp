@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "common/progress.hpp"
 
@@ -13,6 +14,7 @@ struct ProgressState {
   progress::Phase phase = progress::Phase::checking;
   std::uint64_t done = 0;               // bytes of this phase dealt with so far
   std::optional<std::uint64_t> total;   // the phase's bytes; nothing while checking, which no count precedes
+  std::wstring detail;                  // a line more about the phase, shown instead of the amount when set
 
   // How far the phase is, 0 to 1000; a phase with nothing to do is complete. Nothing while the total is unknown.
   std::optional<unsigned> permille() const noexcept;

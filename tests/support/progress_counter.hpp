@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/progress.hpp"
@@ -15,8 +17,10 @@ class ProgressCounter final : public progress::Listener {
     bytes += count;
     ++reports;
   }
+  void detail_changed(std::wstring_view text) noexcept override { details.emplace_back(text); }
 
   std::vector<progress::Phase> phases;
+  std::vector<std::wstring> details;
   std::uint64_t bytes = 0;
   int reports = 0;
 

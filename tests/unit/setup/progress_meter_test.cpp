@@ -65,6 +65,11 @@ TEST(ProgressMeter, PhasesTotalsAndPermille) {
        std::nullopt, "0 MB geprueft"},
       {"beyond a terabyte", {begins(Phase::checking), done(1234567890123)}, Phase::checking, 1234567890123,
        std::nullopt, std::nullopt, "1.234.567 MB geprueft"},
+      {"waiting counts no bytes", {begins(Phase::checking), done(10), begins(Phase::copying), done(10),
+                                   begins(Phase::waiting_for_release)},
+       Phase::waiting_for_release, 0, std::nullopt, std::nullopt, ""},
+      {"the device check counts no bytes", {begins(Phase::checking_device), done(0)}, Phase::checking_device, 0,
+       std::nullopt, std::nullopt, ""},
   };
   for (const Case& c : cases) {
     LastState view;
@@ -105,6 +110,21 @@ TEST(ProgressMeter, ShownProgressEndsCompleteOnlyWhenTheWorkEndsNormally) {
     EXPECT_EQ(view.closed, 1);
     EXPECT_EQ(view.states.back().done, fails ? 97u : 100u) << fails;
   }
+}
+
+// A detail belongs to its phase: the next phase starts without it.
+TEST(ProgressMeter, DetailLastsUntilTakenBackOrTheNextPhase) {
+  LastState view;
+  ProgressMeter meter(view);
+  meter.phase_started(Phase::waiting_for_release);
+  meter.detail_changed(L"Gehalten von: Explorer");
+  EXPECT_EQ(view.states.back().detail, L"Gehalten von: Explorer");
+  meter.detail_changed(L"");
+  EXPECT_EQ(view.states.back().detail, L"");
+  meter.detail_changed(L"Gehalten von: Explorer");
+  meter.phase_started(Phase::checking_device);
+  EXPECT_EQ(view.states.back().detail, L"");
+  EXPECT_STREQ(phase_text(view.states.back().phase), "Geraet wird geprueft");
 }
 
 TEST(ProgressMeter, ShownProgressListensOnlyWhileItLasts) {

@@ -333,6 +333,7 @@ TEST_F(SetupFlow, ProgressRunsFromTheConfirmationToTheEndOfTheInstallation) {
   struct Counting final : progress::Listener {
     void phase_started(progress::Phase) noexcept override {}
     void bytes_done(std::uint64_t count) noexcept override { bytes += count; }
+    void detail_changed(std::wstring_view) noexcept override {}
     std::uint64_t bytes = 0;
   } outside;
   const progress::Listening listening(outside);
