@@ -10,6 +10,7 @@
 #include "fs/tree_listing.hpp"
 #include "package/name_rules.hpp"
 #include "package/package_error.hpp"
+#include "verify/line_reasons.hpp"
 #include "verify/manifest.hpp"
 #include "verify/package_layout.hpp"
 #include "verify/sha256.hpp"
@@ -60,7 +61,8 @@ std::size_t write_manifest(const fs::Path& folder, ManifestFolder kind, Progress
     }
     if (problems.empty()) problems.check("TavoDrv.dll", [&] { verify::check_patched_payload_dll(folder); });
   } else if (files.size() < verify::kLeastSoftwareFiles) {
-    problems.add(utf8_name(kManifestName), "Bundled software incomplete");
+    problems.add(utf8_name(kManifestName), "Bundled software incomplete: " +
+                                               verify::count_reason(files.size(), verify::kLeastSoftwareFiles, true));
   }
   if (!problems.empty()) return 0;
 

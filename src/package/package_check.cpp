@@ -27,7 +27,7 @@ class ProblemNotingWatcher final : public verify::LineWatcher {
   void line_failed(std::uint32_t number, std::string_view name) override {
     const std::string line = utf8_from_wide(verify::kManifestName) + " line " + std::to_string(number);
     problems_.add(name.empty() ? folder_ + "/" + line : folder_ + "/" + std::string(name) + " (" + line + ")",
-                  failure().what());
+                  message_with_reason(failure()));
   }
 
  private:
@@ -46,7 +46,7 @@ void check_package(const fs::Path& root, Progress& progress, ProblemList& proble
   for (const install::Stage stage : install::kAllStages) {
     install::run_every_step(install::package_checks(package, stage),
                             [&problems](const install::CheckStep& step, const Error& failure) {
-                              problems.add(utf8_from_wide(step.file), failure.what());
+                              problems.add(utf8_from_wide(step.file), message_with_reason(failure));
                             });
   }
 }

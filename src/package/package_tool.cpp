@@ -3,6 +3,7 @@
 #include <exception>
 #include <optional>
 
+#include "common/error.hpp"
 #include "common/progress.hpp"
 #include "common/utf8.hpp"
 #include "fs/path.hpp"
@@ -60,6 +61,10 @@ int run_package_tool(const std::vector<std::wstring>& arguments, const Console& 
   try {
     const progress::Listening listening(progress);  // the digests report their bytes to it
     done = run_command(*command, progress, problems);
+  } catch (const Error& failure) {
+    progress.finish();
+    console.err << "failed: " << message_with_reason(failure) << '\n';
+    return 1;
   } catch (const std::exception& failure) {
     progress.finish();
     console.err << "failed: " << failure.what() << '\n';

@@ -28,7 +28,7 @@ class ProblemList {
     try {
       run();
     } catch (const Error& failure) {
-      add(file, failure.what());
+      add(file, message_with_reason(failure));
     }
   }
 

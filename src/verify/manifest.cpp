@@ -11,6 +11,7 @@
 #include "fs/input_file.hpp"
 #include "fs/link_check_messages.hpp"
 #include "verify/known_digests.hpp"
+#include "verify/line_reasons.hpp"
 #include "verify/manifest_lines.hpp"
 #include "verify/manifest_names.hpp"
 #include "verify/package_layout.hpp"
@@ -101,7 +102,9 @@ fs::InputFile open_for_hash(FileOpener& opener, const std::wstring& name, const 
     }
     throw Error(fs::link_check::linked_entry);
   }
-  if (!file) throw Error("Cannot read input file");
+  if (!file) {
+    throw Error("Cannot read input file", error == std::errc::no_such_file_or_directory ? "missing" : error.message());
+  }
   if (notes.files != nullptr) {
     fs::Fingerprint fingerprint;
     if (file->fingerprint(fingerprint)) throw Error("Cannot read input file");
@@ -110,18 +113,18 @@ fs::InputFile open_for_hash(FileOpener& opener, const std::wstring& name, const 
   return std::move(*file);
 }
 
-void verify_line(FileOpener& opener, const ManifestKind& kind, std::string_view line, LineWatcher* watcher,
-                 const HashNotes& notes) {
+void verify_line(FileOpener& opener, const ManifestKind& kind, std::string_view line, LinePlace place,
+                 LineWatcher* watcher, const HashNotes& notes) {
   const fs::HeldFolder& folder = opener.root();
-  if (!has_line_layout(line)) throw Error(kind.invalid_line);
+  if (!has_line_layout(line)) throw Error(kind.invalid_line, layout_reason(line, place));
   const std::wstring name = kind.name_as_wide(line.substr(kNameStart));
   if (!kind.name_accepted(name)) throw Error(kind.invalid_name);
   fs::InputFile file = open_for_hash(opener, name, notes);
   const std::string digest = watcher != nullptr
                                  ? watcher->digest(fs::join(folder.path(), with_file_call_separators(name)), file)
                                  : file_sha256(file);
-  if (digest != line.substr(0, kDigestLength))
-    throw Error(kind.mismatch);
+  const std::string_view listed = line.substr(0, kDigestLength);
+  if (digest != listed) throw Error(kind.mismatch, mismatch_reason(listed, digest));
 }
 
 // Verifies every line of folder's manifest in file order; returns how many lines were checked. Without a
@@ -141,8 +144,10 @@ std::uint32_t verify_entries(const fs::HeldFolder& folder, const ManifestKind& k
   while (lines.next(line)) {
     ++count;
     const auto check_line = [&] {
-      if (lines.too_long()) throw Error(kind.invalid_line);
-      verify_line(opener, kind, line, watcher, notes);
+      if (lines.too_long()) throw Error(kind.invalid_line, "line too long");
+      // Whether the line is the last is read ahead only for a refused line, to say why.
+      const bool layout_refused = !has_line_layout(line);
+      verify_line(opener, kind, line, {count == 1, layout_refused && lines.at_end()}, watcher, notes);
     };
     if (watcher == nullptr) {
       check_line();
@@ -183,8 +188,10 @@ void LineWatcher::report(std::uint32_t number, std::string_view name, const Erro
 }
 
 void verify_payload_entries(const fs::HeldFolder& payload_dir, LineWatcher* watcher, fs::HashedFiles* hashed) {
-  if (verify_entries(payload_dir, kPayload, watcher, {hashed, kPayloadFolderName}) != kPayloadFileCount)
-    throw Error("Incomplete payload manifest");
+  const std::uint32_t listed = verify_entries(payload_dir, kPayload, watcher, {hashed, kPayloadFolderName});
+  if (listed != kPayloadFileCount) {
+    throw Error("Incomplete payload manifest", count_reason(listed, kPayloadFileCount, false));
+  }
 }
 
 void check_patched_payload_dll(const fs::HeldFolder& payload_dir, fs::HashedFiles* hashed) {
@@ -195,8 +202,10 @@ void check_patched_payload_dll(const fs::HeldFolder& payload_dir, fs::HashedFile
 }
 
 void verify_software_entries(const fs::HeldFolder& source_dir, LineWatcher* watcher, fs::HashedFiles* hashed) {
-  if (verify_entries(source_dir, kSoftware, watcher, {hashed, kSourceFolderName}) < kLeastSoftwareFiles)
-    throw Error("Bundled software incomplete");
+  const std::uint32_t listed = verify_entries(source_dir, kSoftware, watcher, {hashed, kSourceFolderName});
+  if (listed < kLeastSoftwareFiles) {
+    throw Error("Bundled software incomplete", count_reason(listed, kLeastSoftwareFiles, true));
+  }
 }
 
 void verify_payload_entries(const fs::Path& payload_dir) {

@@ -33,6 +33,14 @@ void ManifestLines::skip_rest_of_line() {
   }
 }
 
+bool ManifestLines::at_end() {
+  if (rest_unread_) {
+    skip_rest_of_line();
+    rest_unread_ = false;
+  }
+  return begin_ == end_ && !fill();
+}
+
 bool ManifestLines::next(std::string& line) {
   line.clear();
   if (rest_unread_) skip_rest_of_line();

@@ -28,6 +28,8 @@ class ManifestLines {
   // that bound: the rest of it is not read until the next call, which passes over it without keeping it.
   bool next(std::string& line);
   bool too_long() const noexcept { return too_long_; }
+  // Whether no line follows the one last delivered (reads ahead; raises like next()).
+  bool at_end();
 
  private:
   bool fill();

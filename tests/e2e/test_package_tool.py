@@ -2,6 +2,7 @@
 with the setup's own message and writes nothing, and (in the Linux build) its release archive unpacks to exactly
 the tree that was checked."""
 
+import hashlib
 import os
 import unittest
 import zipfile
@@ -66,7 +67,11 @@ class PackageTool(TempFolderTest):
 
     def test_check_lists_every_problem_and_writes_nothing(self):
         package = make_package(self.tmp)
+        listed = next(line.split("  ")[0] for line in
+                      (package.source / "SHA256SUMS.txt").read_text(encoding="utf-8").splitlines()
+                      if line.endswith("  Tavo/Liesmich.txt"))
         (package.source / "Tavo/Liesmich.txt").write_bytes(b"changed after the manifest was made\n")
+        computed = hashlib.sha256(b"changed after the manifest was made\n").hexdigest()
         payload_lines = (package.payload / "SHA256SUMS.txt").read_bytes().splitlines(keepends=True)
         payload_lines[2] = payload_lines[2][:65] + b"*" + payload_lines[2][66:]  # the binary marker form
         (package.payload / "SHA256SUMS.txt").write_bytes(b"".join(payload_lines))
@@ -78,9 +83,9 @@ class PackageTool(TempFolderTest):
         liesmich_line = sorted(software_files(120, True)).index("Tavo/Liesmich.txt") + 1
         found = lines(run.stdout)
         self.assertEqual(found[:2], [
-            "Dateien/SHA256SUMS.txt line 3: Invalid payload manifest",
+            "Dateien/SHA256SUMS.txt line 3: Invalid payload manifest: binary-mode marker",
             f"Originalsoftware/Tavo/Liesmich.txt (SHA256SUMS.txt line {liesmich_line}): "
-            "Bundled software checksum mismatch"])
+            f"Bundled software checksum mismatch: listed {listed}, computed {computed}"])
         self.assertTrue(found[2].startswith("Anleitung.txt: copy_file: "), found)
         self.assertIn("Anleitung.txt", found[2][len("Anleitung.txt: "):])
         self.assertEqual(found[3:], ["3 problems: the setup refuses this package"])

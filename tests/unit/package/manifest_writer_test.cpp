@@ -103,7 +103,7 @@ TEST(ManifestWriter, RefusesWhatTheSetupWouldRefuse) {
        "TavoDrv.dll: Wrong patched DLL\n"},
       {"fewer than 100 files", ManifestFolder::software,
        [](const fs::Path& dir) { std::filesystem::remove(tavo::test::std_path(fs::join(dir, L"Tavo/teil-7.dat"))); },
-       "SHA256SUMS.txt: Bundled software incomplete\n"},
+       "SHA256SUMS.txt: Bundled software incomplete: 99 files listed, at least 100 needed\n"},
   };
   for (const RefusalCase& refusal : cases) test::expect_refusal(refusal);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -328,6 +329,56 @@ TEST_F(SoftwareManifest, Cases) {
     make_software(dir, manifest, 100);
     c.change(dir, manifest);
     EXPECT_EQ(verify(dir, manifest), c.expected);
+  }
+}
+
+// The setup's message comes first, unchanged; the reason after it says what to mend.
+TEST_F(SoftwareManifest, ReasonsFollowTheMessage) {
+  struct Case {
+    const char* title;
+    std::function<void(const TempDir&, Manifest&)> change;
+    std::string expected;
+  };
+  const std::string listed_b1 = reference_sha256("file 1");
+  const Case cases[] = {
+      {"byte-order mark", [](const TempDir&, Manifest& m) { m.prefix = "\xEF\xBB\xBF"; },
+       "Invalid software manifest: byte-order mark at the start"},
+      {"blank last line", [](const TempDir&, Manifest& m) { m.suffix = "\n"; },
+       "Invalid software manifest: blank last line"},
+      {"blank line inside", [](const TempDir&, Manifest& m) { m.lines[7].clear(); },
+       "Invalid software manifest: blank line"},
+      {"binary-mode marker", [](const TempDir&, Manifest& m) { m.lines[7][65] = '*'; },
+       "Invalid software manifest: binary-mode marker"},
+      {"one blank", [](const TempDir&, Manifest& m) { m.lines[7].erase(64, 1); },
+       "Invalid software manifest: one blank between digest and name, two needed"},
+      {"no name", [](const TempDir&, Manifest& m) { m.lines[7].resize(66); }, "Invalid software manifest: no file name"},
+      {"short digest", [](const TempDir&, Manifest& m) { m.lines[7].erase(0, 1); },
+       "Invalid software manifest: no SHA-256 digest of 64 hexadecimal digits at the start"},
+      {"upper-case digest",
+       [](const TempDir&, Manifest& m) { m.lines[7] = upper(m.lines[7].substr(0, 64)) + m.lines[7].substr(64); },
+       "Bundled software checksum mismatch: digest in upper case"},
+      {"content changed", [](const TempDir& d, Manifest&) { tavo::test::write_file(d / L"App/Bin/b1", "changed"); },
+       "Bundled software checksum mismatch: listed " + listed_b1 + ", computed " + reference_sha256("changed")},
+      {"66 files", [](const TempDir&, Manifest& m) { m.lines.resize(66); },
+       "Bundled software incomplete: 66 files listed, at least 100 needed"},
+      {"a listed file missing",
+       [](const TempDir& d, Manifest&) { std::filesystem::remove(tavo::test::std_path(d / L"App/Bin/b1")); },
+       "Cannot read input file: missing"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    TempDir dir;
+    Manifest manifest;
+    make_software(dir, manifest, 100);
+    c.change(dir, manifest);
+    tavo::test::write_file(dir / L"SHA256SUMS.txt", manifest.text());
+    std::string found = "verified";
+    try {
+      verify_software_manifest(dir.path());
+    } catch (const tavo::Error& failure) {
+      found = tavo::message_with_reason(failure);
+    }
+    EXPECT_EQ(found, c.expected);
   }
 }
 
