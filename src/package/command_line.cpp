@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/utf8.hpp"
 #include "tavo/build_config.hpp"
 
 namespace tavo::package {
@@ -13,34 +14,71 @@ bool is_option(const std::wstring& argument) { return argument.size() > 1 && arg
 
 }  // namespace
 
-std::optional<Command> read_command_line(const std::vector<std::wstring>& arguments) {
-  if (std::find(arguments.begin(), arguments.end(), L"--help") != arguments.end()) return Command{};
-  if (arguments.empty()) return std::nullopt;
+namespace {
 
+std::string quoted(const std::wstring& argument) { return "\"" + utf8_from_wide(argument) + "\""; }
+
+// The command of `arguments`, or nothing with `why` saying what was refused.
+std::optional<Command> read(const std::vector<std::wstring>& arguments, std::string& why) {
+  if (std::find(arguments.begin(), arguments.end(), L"--help") != arguments.end()) return Command{};
+  if (arguments.empty()) {
+    why = "no command given";
+    return std::nullopt;
+  }
+  const std::wstring& name = arguments[0];
   Command command;
+  std::size_t wanted = 1;
+  if (name == L"manifest") {
+    command.action = Action::manifest;
+  } else if (name == L"check") {
+    command.action = Action::check;
+  } else if (name == L"release") {
+    if (build_config::windows) {
+      why = "release: archives are made by the Linux build of the package tool (tavo-package)";
+      return std::nullopt;
+    }
+    command.action = Action::release;
+    wanted = 2;
+  } else {
+    why = "unknown command " + quoted(name);
+    return std::nullopt;
+  }
+
   std::vector<std::wstring> operands;
   for (auto it = arguments.begin() + 1; it != arguments.end(); ++it) {
-    if (*it == L"--payload" && arguments[0] == L"manifest" && !command.payload) {
+    if (*it == L"--payload" && command.action == Action::manifest && !command.payload) {
       command.payload = true;
-    } else if (is_option(*it) || it->empty()) {
+    } else if (it->empty()) {
+      why = utf8_from_wide(name) + ": an empty argument";
+      return std::nullopt;
+    } else if (is_option(*it)) {
+      why = utf8_from_wide(name) + ": unknown option " + quoted(*it);
       return std::nullopt;
     } else {
       operands.push_back(*it);
     }
   }
-
-  if (arguments[0] == L"manifest" && operands.size() == 1) {
-    command.action = Action::manifest;
-  } else if (arguments[0] == L"check" && operands.size() == 1) {
-    command.action = Action::check;
-  } else if (arguments[0] == L"release" && operands.size() == 2 && !build_config::windows) {
-    command.action = Action::release;
-    command.archive = fs::Path(operands[1]);
-  } else {
+  if (operands.size() != wanted) {
+    why = utf8_from_wide(name) + (wanted == 1 ? ": one folder needed, " : ": a folder and an archive needed, ") +
+          std::to_string(operands.size()) + " given";
     return std::nullopt;
   }
   command.folder = fs::Path(operands[0]);
+  if (command.action == Action::release) command.archive = fs::Path(operands[1]);
   return command;
+}
+
+}  // namespace
+
+std::optional<Command> read_command_line(const std::vector<std::wstring>& arguments) {
+  std::string why;
+  return read(arguments, why);
+}
+
+std::string refusal_text(const std::vector<std::wstring>& arguments) {
+  std::string why;
+  if (read(arguments, why)) return {};
+  return why;
 }
 
 std::string usage_text() {

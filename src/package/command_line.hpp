@@ -23,6 +23,10 @@ struct Command {
 // are made (the Linux build).
 std::optional<Command> read_command_line(const std::vector<std::wstring>& arguments);
 
+// What is wrong with a refused command line, in one line ("unknown command \"pack\""); empty when it is
+// not refused.
+std::string refusal_text(const std::vector<std::wstring>& arguments);
+
 // The usage text, with the program's name.
 std::string usage_text();
 

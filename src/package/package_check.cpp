@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/utf8.hpp"
+#include "fs/file_status.hpp"
 #include "install/package_checks.hpp"
 #include "verify/manifest.hpp"
 #include "verify/package_layout.hpp"
@@ -39,6 +40,11 @@ class ProblemNotingWatcher final : public verify::LineWatcher {
 }  // namespace
 
 void check_package(const fs::Path& root, Progress& progress, ProblemList& problems) {
+  // A folder with neither part of a package is no package: one problem says so, not one per check.
+  if (!fs::exists(fs::join(root, verify::kSourceFolderName)) && !fs::exists(fs::join(root, verify::kPayloadFolderName))) {
+    problems.add(utf8_from_wide(root.text()), "Not a setup package: neither Originalsoftware nor Dateien found");
+    return;
+  }
   ProblemNotingWatcher payload_lines(verify::kPayloadFolderName, progress, problems);
   ProblemNotingWatcher software_lines(verify::kSourceFolderName, progress, problems);
   const install::CheckedPackage package{root, fs::join(root, verify::kSourceFolderName), &payload_lines,

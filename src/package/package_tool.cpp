@@ -47,7 +47,7 @@ std::string run_command(const Command& command, Progress& progress, ProblemList&
 int run_package_tool(const std::vector<std::wstring>& arguments, const Console& console) {
   const std::optional<Command> command = read_command_line(arguments);
   if (!command) {
-    console.err << usage_text();
+    console.err << refusal_text(arguments) << '\n' << usage_text();
     return 2;
   }
   if (command->action == Action::help) {

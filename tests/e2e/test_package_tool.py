@@ -91,6 +91,34 @@ class PackageTool(TempFolderTest):
         self.assertEqual(found[3:], ["3 problems: the setup refuses this package"])
         self.assertEqual(snapshot(package.root), before)
 
+    def test_check_of_a_folder_that_is_no_package_says_so_once(self):
+        for name, files in (("leer", []), ("Projekt", ["notizen.txt", "src/a.c", "App/Bin/x.dll"])):
+            with self.subTest(name):
+                folder = self.tmp / name
+                folder.mkdir()
+                for rel in files:
+                    write(folder / rel, b"x")
+                run = self.tool("check", winpath(folder))
+                self.assertEqual(run.returncode, 1, run.stderr)
+                self.assertEqual(lines(run.stdout), [
+                    f"{winpath(folder)}: Not a setup package: neither Originalsoftware nor Dateien found",
+                    "1 problem: the setup refuses this package"])
+
+    def test_a_refused_command_line_says_what_was_refused(self):
+        cases = [(["bogus", "pkg"], 'unknown command "bogus"'), (["check"], "check: one folder needed, 0 given"),
+                 (["check", "--verbose", "pkg"], 'check: unknown option "--verbose"')]
+        if WINDOWS:
+            cases.append((["release", "pkg", "out.zip"],
+                          "release: archives are made by the Linux build of the package tool (tavo-package)"))
+        for args, first_line in cases:
+            with self.subTest(args):
+                run = self.tool(*args)
+                self.assertEqual(run.returncode, 2)
+                self.assertEqual(run.stdout, b"")
+                said = lines(run.stderr)
+                self.assertEqual(said[0], first_line)
+                self.assertEqual(said[1], "Usage:")
+
     def test_check_names_the_problem_of_each_broken_package(self):
         def link_tree(tree):
             def make(package):

@@ -59,6 +59,33 @@ TEST(PackageCommandLine, ReadsTheThreeCommands) {
   }
 }
 
+TEST(PackageCommandLine, ARefusalSaysWhatWasRefused) {
+  const std::string release = build_config::windows
+                                  ? "release: archives are made by the Linux build of the package tool (tavo-package)"
+                                  : "";
+  const struct {
+    std::vector<std::wstring> arguments;
+    std::string expected;
+  } cases[] = {
+      {{}, "no command given"},
+      {{L"bogus", L"pkg"}, "unknown command \"bogus\""},
+      {{L"Check", L"pkg"}, "unknown command \"Check\""},
+      {{L"check", L"--payload", L"pkg"}, "check: unknown option \"--payload\""},
+      {{L"manifest", L""}, "manifest: an empty argument"},
+      {{L"check"}, "check: one folder needed, 0 given"},
+      {{L"manifest", L"a", L"b"}, "manifest: one folder needed, 2 given"},
+      {{L"release", L"pkg", L"out.zip"}, release},
+      {{L"check", L"pkg"}, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(refusal_text(c.arguments), c.expected) << "case " << (&c - cases);
+    EXPECT_EQ(read_command_line(c.arguments).has_value(), c.expected.empty()) << "case " << (&c - cases);
+  }
+  if (!build_config::windows) {
+    EXPECT_EQ(refusal_text({L"release", L"pkg"}), "release: a folder and an archive needed, 1 given");
+  }
+}
+
 TEST(PackageCommandLine, UsageNamesEveryCommandOfThisBuild) {
   const std::string usage = usage_text();
   EXPECT_NE(usage.find(" manifest [--payload] <folder>"), std::string::npos);
