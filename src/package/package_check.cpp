@@ -52,7 +52,10 @@ void check_package(const fs::Path& root, Progress& progress, ProblemList& proble
   for (const install::Stage stage : install::kAllStages) {
     install::run_every_step(install::package_checks(package, stage),
                             [&problems](const install::CheckStep& step, const Error& failure) {
-                              problems.add(utf8_from_wide(step.file), message_with_reason(failure));
+                              // A file found wrong by its manifest line is not reported again by a later
+                              // step that would copy it.
+                              const std::string file = utf8_from_wide(step.file);
+                              if (!problems.has_problem_of(file)) problems.add(file, message_with_reason(failure));
                             });
   }
 }

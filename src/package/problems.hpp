@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -30,6 +31,16 @@ class ProblemList {
     } catch (const Error& failure) {
       add(file, message_with_reason(failure));
     }
+  }
+
+  // Whether `file` has a problem already, found as itself or as a manifest line naming it ("<file> (...").
+  bool has_problem_of(std::string_view file) const noexcept {
+    for (const Problem& problem : problems_) {
+      const std::string_view found = problem.file;
+      if (found.substr(0, file.size()) != file) continue;
+      if (found.size() == file.size() || found.substr(file.size(), 2) == " (") return true;
+    }
+    return false;
   }
 
   bool empty() const noexcept { return problems_.empty(); }
