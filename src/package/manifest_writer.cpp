@@ -9,6 +9,7 @@
 #include "fs/temporary_file.hpp"
 #include "fs/tree_listing.hpp"
 #include "package/name_rules.hpp"
+#include "package/package_rules.hpp"
 #include "package/package_error.hpp"
 #include "verify/line_reasons.hpp"
 #include "verify/manifest.hpp"
@@ -31,9 +32,10 @@ bool is_payload_file_name(std::wstring_view name) {
 }
 
 // The files that the manifest will list; every entry that keeps it from being written becomes a problem.
-std::vector<ListedFile> listed_files(const fs::Path& folder, ManifestFolder kind, ProblemList& problems) {
+std::vector<ListedFile> listed_files(const std::vector<fs::TreeEntry>& entries, ManifestFolder kind,
+                                     ProblemList& problems) {
   std::vector<ListedFile> files;
-  for (const fs::TreeEntry& entry : fs::list_tree(folder)) {
+  for (const fs::TreeEntry& entry : entries) {
     if (entry.path == kManifestName) continue;
     const std::string label = utf8_from_wide(entry.path);
     problems.check(label, [&] {
@@ -52,13 +54,17 @@ std::vector<ListedFile> listed_files(const fs::Path& folder, ManifestFolder kind
 }  // namespace
 
 std::size_t write_manifest(const fs::Path& folder, ManifestFolder kind, Progress& progress, ProblemList& problems) {
-  std::vector<ListedFile> files = listed_files(folder, kind, problems);
+  const std::vector<fs::TreeEntry> entries = fs::list_tree(folder);
+  std::vector<ListedFile> files = listed_files(entries, kind, problems);
+  // A package made on Linux is unpacked on Windows: every name must be one Windows holds and tells apart.
+  check_windows_names(entries, "", problems);
   if (kind == ManifestFolder::payload) {
     for (const wchar_t* name : kPayloadFileNames) {
       const bool present =
           std::any_of(files.begin(), files.end(), [name](const ListedFile& f) { return f.path == name; });
       if (!present) problems.add(utf8_name(name), "Payload file missing");
     }
+    check_payload_programs(folder, "", problems);
     if (problems.empty()) problems.check("TavoDrv.dll", [&] { verify::check_patched_payload_dll(folder); });
   } else if (files.size() < verify::kLeastSoftwareFiles) {
     problems.add(utf8_name(kManifestName), "Bundled software incomplete: " +

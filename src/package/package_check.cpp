@@ -5,6 +5,7 @@
 #include "common/utf8.hpp"
 #include "fs/file_status.hpp"
 #include "install/package_checks.hpp"
+#include "package/package_rules.hpp"
 #include "verify/manifest.hpp"
 #include "verify/package_layout.hpp"
 #include "verify/sha256.hpp"
@@ -39,11 +40,11 @@ class ProblemNotingWatcher final : public verify::LineWatcher {
 
 }  // namespace
 
-void check_package(const fs::Path& root, Progress& progress, ProblemList& problems) {
+PackageEntries check_package(const fs::Path& root, Progress& progress, ProblemList& problems) {
   // A folder with neither part of a package is no package: one problem says so, not one per check.
   if (!fs::exists(fs::join(root, verify::kSourceFolderName)) && !fs::exists(fs::join(root, verify::kPayloadFolderName))) {
     problems.add(utf8_from_wide(root.text()), "Not a setup package: neither Originalsoftware nor Dateien found");
-    return;
+    return {};
   }
   ProblemNotingWatcher payload_lines(verify::kPayloadFolderName, progress, problems);
   ProblemNotingWatcher software_lines(verify::kSourceFolderName, progress, problems);
@@ -58,6 +59,7 @@ void check_package(const fs::Path& root, Progress& progress, ProblemList& proble
                               if (!problems.has_problem_of(file)) problems.add(file, message_with_reason(failure));
                             });
   }
+  return check_package_rules(root, problems);
 }
 
 }  // namespace tavo::package

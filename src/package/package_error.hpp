@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "common/error.hpp"
 
@@ -11,6 +12,7 @@ namespace tavo::package {
 class PackageError : public Error {
  public:
   explicit PackageError(const std::string& message) : Error(message) {}
+  PackageError(const char* message, std::string reason) : Error(message, std::move(reason)) {}
 };
 
 }  // namespace tavo::package

@@ -33,8 +33,12 @@ std::string run_command(const Command& command, Progress& progress, ProblemList&
       check_package(command.folder, progress, problems);
       return "the setup accepts the package " + shown(command.folder);
     case Action::release: {
-      const std::size_t count = release_package(command.folder, command.archive, progress, problems);
-      return "wrote " + shown(command.archive) + ": " + std::to_string(count) + " files";
+      const Released released = release_package(command.folder, command.archive, progress, problems);
+      std::string said;
+      for (const std::wstring& entry : released.left_out) {
+        said += "left out " + utf8_from_wide(entry) + " (a test run's result or staging folder)\n";
+      }
+      return said + "wrote " + shown(command.archive) + ": " + std::to_string(released.files) + " files";
     }
     case Action::help:
       break;

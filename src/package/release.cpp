@@ -21,30 +21,28 @@ constexpr wchar_t kSetupProgramName[] = L"TAVO-Setup.exe";
 
 }  // namespace
 
-std::size_t release_package(const fs::Path& root, const fs::Path& archive, Progress& progress, ProblemList& problems) {
+Released release_package(const fs::Path& root, const fs::Path& archive, Progress& progress, ProblemList& problems) {
   // The archive would end up in the next release of the same folder.
   if (fs::is_within(fs::absolute_normal_form(archive), fs::absolute_normal_form(root))) {
     throw PackageError("The archive must not lie inside the package folder");
   }
-  check_package(root, progress, problems);
-
-  const std::vector<fs::TreeEntry> entries = fs::list_tree(root);
+  const PackageEntries checked = check_package(root, progress, problems);
+  const std::vector<fs::TreeEntry>& entries = checked.archived;
   for (const fs::TreeEntry& entry : entries) {
-    problems.check(utf8_from_wide(entry.path), [&] {
-      refuse_entry_kind(entry);
-      utf8_name(entry.path);
-      refuse_windows_unfit_path(entry.path);
-    });
+    problems.check(utf8_from_wide(entry.path), [&] { utf8_name(entry.path); });  // archive names are UTF-8
   }
   const bool has_setup_program = std::any_of(entries.begin(), entries.end(), [](const fs::TreeEntry& entry) {
     return entry.kind == fs::EntryKind::file && entry.path == kSetupProgramName;
   });
   if (!has_setup_program) problems.add(utf8_from_wide(kSetupProgramName), "Setup program missing");
-  if (!problems.empty()) return 0;
+  if (!problems.empty()) return {};
 
   write_zip_archive(root, entries, archive);
-  return static_cast<std::size_t>(
+  Released released;
+  released.files = static_cast<std::size_t>(
       std::count_if(entries.begin(), entries.end(), [](const fs::TreeEntry& e) { return e.kind == fs::EntryKind::file; }));
+  released.left_out = checked.left_out;
+  return released;
 }
 
 }  // namespace tavo::package

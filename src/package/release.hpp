@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "fs/path.hpp"
 #include "package/problems.hpp"
@@ -8,11 +10,16 @@
 
 namespace tavo::package {
 
-// Checks the package in `root` (check_package) and, beyond that, that it unpacks on Windows as it is: the setup
-// program at its root, no link anywhere, every entry a file or folder and every name one that Windows can hold
-// and that has a UTF-8 form. Only when no problem turned up, writes the whole package into the zip archive
-// `archive` (write_zip_archive). Returns the number of files archived; 0 with problems, and then nothing is
-// written. Raises PackageError when the archive would lie inside the package.
-std::size_t release_package(const fs::Path& root, const fs::Path& archive, Progress& progress, ProblemList& problems);
+struct Released {
+  std::size_t files = 0;                // archived
+  std::vector<std::wstring> left_out;   // top entries not archived: a test run's result file, staging folders
+};
+
+// Checks the package in `root` (check_package, which also says what a release leaves out) and, beyond that,
+// that the setup program is at its root and every name has a UTF-8 form. Only when no problem turned up,
+// writes the package into the zip archive `archive` (write_zip_archive). Returns what was archived and left
+// out; nothing with problems, and then nothing is written. Raises PackageError when the archive would lie
+// inside the package.
+Released release_package(const fs::Path& root, const fs::Path& archive, Progress& progress, ProblemList& problems);
 
 }  // namespace tavo::package

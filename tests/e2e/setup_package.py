@@ -4,6 +4,7 @@ demo; it reads no environment."""
 
 import hashlib
 import shutil
+import struct
 from pathlib import Path
 
 FIXTURES = Path(__file__).resolve().parents[1] / "fixtures" / "driver"
@@ -68,6 +69,20 @@ def software_files(count: int, presets: bool):
     return files
 
 
+def windows_program(text: bytes, machine: int = 0x8664, magic: int = 0x20B, subsystem: int = 3,
+                    characteristics: int = 0x0022) -> bytes:
+    """The headers of a Windows program (x64, PE32+, console by default) followed by `text`: what the package
+    tool reads of a program, without any code."""
+    dos = bytearray(64)
+    dos[0:2] = b"MZ"
+    struct.pack_into("<I", dos, 0x3C, 64)
+    coff = struct.pack("<HHIIIHH", machine, 0, 0, 0, 0, 240, characteristics)
+    optional = bytearray(240)
+    struct.pack_into("<H", optional, 0, magic)
+    struct.pack_into("<H", optional, 68, subsystem)
+    return bytes(dos) + b"PE\0\0" + coff + bytes(optional) + text
+
+
 def make_package(parent: Path, name: str, *, program: Path, software_count: int = 120, presets: bool = True,
                  extra_software: dict = None, tools: dict = None) -> Package:
     """A complete setup package with `program` (the setup) in its root, under its own name. extra_software adds
@@ -86,10 +101,10 @@ def make_package(parent: Path, name: str, *, program: Path, software_count: int 
         "TavoDrv.dll": PATCHED_DLL,
         "tusbshim.dll": b"MZ tusbshim\x00" * 16,
         "tset-template.ini": TEMPLATE,
-        "device_binding.exe": b"MZ device binding placeholder",
-        "TAVO-starten.exe": b"MZ starter",
-        "TAVO-Treiber-installieren.exe": b"MZ installer placeholder",
-        "TAVO-Treiber-entfernen.exe": b"MZ remover",
+        "device_binding.exe": windows_program(b"device binding placeholder"),
+        "TAVO-starten.exe": windows_program(b"starter", subsystem=2),
+        "TAVO-Treiber-installieren.exe": windows_program(b"installer placeholder"),
+        "TAVO-Treiber-entfernen.exe": windows_program(b"remover"),
     }
     for rel, data in payload.items():
         write(package.payload / rel, data)

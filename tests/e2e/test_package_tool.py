@@ -8,6 +8,7 @@ import unittest
 import zipfile
 from pathlib import Path
 
+from setup_package import windows_program, write_manifest
 from tavo_e2e import (WINDOWS, TempFolderTest, main, make_package, run_package_tool, run_setup, sha256,
                       software_files, snapshot, winpath, write)
 
@@ -122,7 +123,7 @@ class PackageTool(TempFolderTest):
     def test_check_names_the_problem_of_each_broken_package(self):
         def link_tree(tree):
             def make(package):
-                real = package.source / (tree + "-echt")
+                real = package.root.parent / (package.root.name + "-" + tree + "-echt")
                 (package.source / tree).rename(real)
                 os.symlink(real, package.source / tree, target_is_directory=True)
             return make
@@ -180,6 +181,97 @@ class PackageTool(TempFolderTest):
                 self.assertEqual(b"Usage:" in (run.stdout if status == 0 else run.stderr), status != 1)
 
 
+def listed(folder: Path) -> list:
+    return [line.split("  ", 1)[1] for line in (folder / "SHA256SUMS.txt").read_text(encoding="utf-8").splitlines()]
+
+
+def add_software(package, rel: str, data: bytes = b"neu"):
+    write(package.source / rel, data)
+    write_manifest(package.source, listed(package.source) + [rel])
+
+
+def replace_payload(package, name: str, data: bytes):
+    write(package.payload / name, data)
+    write_manifest(package.payload, listed(package.payload))
+
+
+# What customers would suffer, each caught before release: (title, change, a problem line the check must list).
+# Names Windows itself cannot hold can only be made natively.
+VENDOR_MISTAKES = [
+    ("names equal but for letter case",
+     lambda p: (add_software(p, "Tavo/LIESMICH.TXT"), add_software(p, "Tavo/Liesmich.TXT")),
+     "Originalsoftware/Tavo/Liesmich.txt: Windows cannot tell this name from Originalsoftware/Tavo/LIESMICH.TXT "
+     "(names differ only in letter case)"),
+    ("folders equal but for letter case", lambda p: add_software(p, "tavo/os/x.bin"),
+     "Originalsoftware/tavo: Windows cannot tell this name from Originalsoftware/Tavo (names differ only in letter case)"),
+    ("a file added after the manifest", lambda p: write(p.source / "Tavo/neu.txt", b"neu"),
+     "Originalsoftware/Tavo/neu.txt: Not listed in SHA256SUMS.txt"),
+    ("a line twice", lambda p: write_manifest(p.source, listed(p.source) + ["Tavo/Liesmich.txt"]),
+     "Originalsoftware/Tavo/Liesmich.txt (SHA256SUMS.txt line 121): Listed twice: also on line"),
+    ("a file in Dateien besides the seven", lambda p: write(p.payload / "readme.txt", b"x"),
+     "Dateien/readme.txt: Not one of the seven payload files"),
+    ("a 32-bit payload program",
+     lambda p: replace_payload(p, "device_binding.exe", windows_program(b"x", machine=0x14C, magic=0x10B)),
+     "Dateien/device_binding.exe: Not a 64-bit Windows program: a 32-bit Windows program"),
+    ("a Linux payload program", lambda p: replace_payload(p, "TAVO-starten.exe", b"\x7fELF\x02\x01\x01" + bytes(64)),
+     "Dateien/TAVO-starten.exe: Not a 64-bit Windows program: no Windows program (no MZ header)"),
+    ("a console setup program", lambda p: write(p.root / "TAVO-Setup.exe", windows_program(b"setup")),
+     "TAVO-Setup.exe: Not a 64-bit Windows GUI program: a console program, a windowed (GUI) program needed"),
+    ("a one-byte setup program", lambda p: write(p.root / "TAVO-Setup.exe", b"M"),
+     "TAVO-Setup.exe: Not a 64-bit Windows GUI program: no Windows program (no MZ header)"),
+] + ([] if WINDOWS else [
+    ("a device name", lambda p: add_software(p, "Tavo/con.txt"), "Originalsoftware/Tavo/con.txt: Windows cannot hold this name"),
+    ("a question mark", lambda p: add_software(p, "Tavo/Frage?.txt"),
+     "Originalsoftware/Tavo/Frage?.txt: Windows cannot hold this name"),
+    ("a blank at the end", lambda p: add_software(p, "Tavo/ende. "),
+     "Originalsoftware/Tavo/ende. : Windows cannot hold this name"),
+])
+
+
+class VendorMistakes(TempFolderTest):
+    def test_check_and_release_refuse_each_mistake_naming_its_file(self):
+        for i, (title, change, expected) in enumerate(VENDOR_MISTAKES):
+            with self.subTest(title):
+                package = make_package(self.tmp, f"Paket-{i}")
+                if not WINDOWS:
+                    write(package.root / "TAVO-Setup.exe", windows_program(b"setup", subsystem=2))
+                change(package)
+                before = snapshot(package.root)
+                check = run_package_tool("check", winpath(package.root), env=self.env)
+                self.assertEqual(check.returncode, 1, (check.stdout, check.stderr))
+                found = lines(check.stdout)
+                self.assertTrue(any(line.startswith(expected) for line in found), found)
+                self.assertEqual(snapshot(package.root), before)
+                if WINDOWS:
+                    continue
+                archive = self.tmp / f"Paket-{i}.zip"
+                release = run_package_tool("release", str(package.root), str(archive), env=self.env)
+                self.assertEqual(release.returncode, 1, (release.stdout, release.stderr))
+                self.assertEqual(lines(release.stdout)[:-1], found[:-1], "check and release differ")
+                self.assertFalse(archive.exists())
+
+    def test_a_test_runs_leftovers_are_not_released(self):
+        package = make_package(self.tmp)
+        if not WINDOWS:
+            write(package.root / "TAVO-Setup.exe", windows_program(b"setup", subsystem=2))
+        write(package.root / "Setup-Ergebnis.txt", b"OK\n")
+        write(package.root / "Ziel.vorbereitung-4711" / "App" / "x.txt", b"halb")
+        check = run_package_tool("check", winpath(package.root), env=self.env)
+        self.assertEqual(check.returncode, 0, (check.stdout, check.stderr))
+        if WINDOWS:
+            return
+        archive = self.tmp / "Paket.zip"
+        release = run_package_tool("release", str(package.root), str(archive), env=self.env)
+        self.assertEqual(release.returncode, 0, (release.stdout, release.stderr))
+        said = lines(release.stdout)
+        self.assertIn("left out Setup-Ergebnis.txt (a test run's result or staging folder)", said)
+        self.assertIn("left out Ziel.vorbereitung-4711 (a test run's result or staging folder)", said)
+        with zipfile.ZipFile(archive) as zipped:
+            names = zipped.namelist()
+        self.assertFalse([n for n in names if n.startswith(("Setup-Ergebnis", "Ziel.vorbereitung"))], names)
+        self.assertIn("TAVO-Setup.exe", names)
+
+
 @unittest.skipIf(WINDOWS, "releases are made with the Linux build")
 class Release(TempFolderTest):
     def release_package(self):
@@ -187,7 +279,7 @@ class Release(TempFolderTest):
         for rel in SPECIAL:
             write(package.source / rel, f"besonders: {rel}".encode("utf-8"))
         (package.source / "Tavo" / "leerer Ordner").mkdir()
-        write(package.root / "TAVO-Setup.exe", b"MZ setup program")
+        write(package.root / "TAVO-Setup.exe", windows_program(b"setup program", subsystem=2))
         run = run_package_tool("manifest", str(package.source))
         self.assertEqual(run.returncode, 0, run.stdout)
         return package

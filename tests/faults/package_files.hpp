@@ -10,6 +10,7 @@
 #include "reference_sha256.hpp"
 #include "driver_fixtures.hpp"
 #include "support/test_support.hpp"
+#include "support/windows_program.hpp"
 
 namespace tavo::test {
 
@@ -32,10 +33,10 @@ inline Files payload_files(const std::string& patched_dll) {
   return {{"TavoDrv.dll", patched_dll},
           {"tusbshim.dll", "MZ shim"},
           {"tset-template.ini", "[StaticPath]\r\nTavo=C:/old/\r\n"},
-          {"device_binding.exe", "MZ check"},
-          {"TAVO-starten.exe", "MZ start"},
-          {"TAVO-Treiber-installieren.exe", "MZ install"},
-          {"TAVO-Treiber-entfernen.exe", "MZ remove"}};
+          {"device_binding.exe", windows_program("check")},
+          {"TAVO-starten.exe", windows_program("start", true)},
+          {"TAVO-Treiber-installieren.exe", windows_program("install")},
+          {"TAVO-Treiber-entfernen.exe", windows_program("remove")}};
 }
 
 // Writes the files below `folder` and their "SHA256SUMS.txt" as the setup reads it.

@@ -157,7 +157,7 @@ TEST_F(PackageToolWalk, ReleaseWritesTheWholeArchiveOrNone) {
   const Files before = files_below(root());
   const fs::Path archive = dir / L"Ausgabe/TAVO-Setup-Paket.zip";
   test::make_directories(fs::parent(archive));
-  test::write_file(dir / L"Paket/TAVO-Setup.exe", "MZ setup");
+  test::write_file(dir / L"Paket/TAVO-Setup.exe", test::windows_program("setup", true));
   const Files package = files_below(root());
   std::string complete;
   const auto reset = [&] { std::filesystem::remove_all(test::std_path(fs::parent(archive))); test::make_directories(fs::parent(archive)); };

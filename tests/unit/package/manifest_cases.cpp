@@ -11,6 +11,7 @@
 #include "package/problems.hpp"
 #include "package/progress.hpp"
 #include "support/test_support.hpp"
+#include "support/windows_program.hpp"
 #include "verify/known_digests.hpp"
 #include "verify/package_layout.hpp"
 #include "verify/sha256.hpp"
@@ -44,7 +45,7 @@ void make_payload_folder(const fs::Path& dir, const std::string& patched_dll) {
   // The seven names as the package's description gives them, not as the code lists them.
   for (const wchar_t* name : {L"TavoDrv.dll", L"tusbshim.dll", L"tset-template.ini", L"device_binding.exe",
                               L"TAVO-starten.exe", L"TAVO-Treiber-installieren.exe", L"TAVO-Treiber-entfernen.exe"}) {
-    tavo::test::write_file(fs::join(dir, name), std::wstring_view(name) == L"TavoDrv.dll" ? patched_dll : "MZ tool");
+    tavo::test::write_file(fs::join(dir, name), std::wstring_view(name) == L"TavoDrv.dll" ? patched_dll : tavo::test::windows_program("tool"));
   }
 }
 
