@@ -1,5 +1,7 @@
 #pragma once
 
+#include <system_error>
+
 #include "fs/held_folder.hpp"
 #include "fs/path.hpp"
 
@@ -13,5 +15,9 @@ namespace tavo::fs {
 // reads; anything that cannot be opened or listed is taken as not within (whatever would be written there
 // fails anyway).
 [[nodiscard]] bool lies_within_on_disk(const HeldFolder& folder, const HeldFolder& tree);
+
+// The same judgement where an answer must not rest on a guess: anything on the way that cannot be opened,
+// read or listed is an error, and `within` is then not set.
+[[nodiscard]] std::error_code lies_within_on_disk(const HeldFolder& folder, const HeldFolder& tree, bool& within);
 
 }  // namespace tavo::fs

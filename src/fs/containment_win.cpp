@@ -12,10 +12,15 @@
 
 namespace tavo::fs {
 
-bool lies_within_on_disk(const HeldFolder& folder, const HeldFolder& tree) {
+namespace {
+
+// The search. Strict, the first failure on the way ends it and is returned; else a folder that cannot be
+// opened or listed is passed over (it cannot receive anything through this walk either).
+std::error_code search(const HeldFolder& folder, const HeldFolder& tree, bool strict, bool& within) {
+  within = false;
   // The held folder's own identity: the 128-bit file id, as the search below reads it of every folder.
   FileIdentity wanted;
-  if (folder.identity(wanted)) return false;
+  if (const std::error_code error = folder.identity(wanted)) return error;
   std::vector<std::wstring> pending{long_path_text(tree.path().text())};
   while (!pending.empty()) {
     progress::still_working();
@@ -24,11 +29,17 @@ bool lies_within_on_disk(const HeldFolder& folder, const HeldFolder& tree) {
     const win::UniqueFileHandle entry(sys::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     FileIdentity identity;
-    if (entry && !identity_of(reinterpret_cast<std::intptr_t>(entry.get()), identity) && identity == wanted) return true;
+    const std::error_code unread = entry ? identity_of(reinterpret_cast<std::intptr_t>(entry.get()), identity)
+                                         : last_system_error();
+    if (!unread && identity == wanted) return (within = true, std::error_code());
+    if (unread && strict) return unread;
     WIN32_FIND_DATAW data;
     win::UniqueFindHandle listing;
-    // An unlistable folder cannot receive the installation through this walk either.
-    if (win_walk::open_listing(path, data, listing) || !listing) continue;
+    if (const std::error_code error = win_walk::open_listing(path, data, listing)) {
+      if (strict) return error;
+      continue;
+    }
+    if (!listing) continue;  // nothing in it
     do {
       const DWORD attributes = data.dwFileAttributes;
       // Links are not entered (the link check refuses them in the trees that are copied); data reparse
@@ -39,8 +50,24 @@ bool lies_within_on_disk(const HeldFolder& folder, const HeldFolder& tree) {
       }
       pending.push_back(path + (path.back() == L'\\' ? L"" : L"\\") + data.cFileName);
     } while (sys::FindNextFileW(listing.get(), &data));
+    if (strict && ::GetLastError() != ERROR_NO_MORE_FILES) return last_system_error();
   }
-  return false;
+  return {};
+}
+
+}  // namespace
+
+bool lies_within_on_disk(const HeldFolder& folder, const HeldFolder& tree) {
+  bool within = false;
+  (void)search(folder, tree, false, within);
+  return within;
+}
+
+std::error_code lies_within_on_disk(const HeldFolder& folder, const HeldFolder& tree, bool& within) {
+  bool found = false;
+  const std::error_code error = search(folder, tree, true, found);
+  if (!error || found) within = found;
+  return found ? std::error_code() : error;
 }
 
 }  // namespace tavo::fs

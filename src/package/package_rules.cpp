@@ -60,15 +60,22 @@ void note_unreadable(const std::string& label, ProblemList& problems) {
   if (!problems.has_problem_of(label)) problems.add(label, "Cannot read input file");
 }
 
-// The names listed by the original software's manifest, by key, with the line of their first listing; nothing
-// without a readable manifest. Lines that the setup refuses are its own problems; a second line for one file
-// is one here.
-std::optional<std::map<std::wstring, std::uint32_t>> listed_names(const fs::Path& source_dir, ProblemList& problems) {
-  std::map<std::wstring, std::uint32_t> listed;
-  const fs::Path manifest_path = fs::join(source_dir, kManifestName);
+// One line of a manifest as a listing: where it stands and the digest it gives.
+struct ListedLine {
+  std::uint32_t number;
+  std::string digest;
+};
+
+// The names listed by the manifest of `folder` (named `folder_name` in the package), by key, with their first
+// line; nothing without a readable manifest. Lines that the setup refuses are its own problems; a second line
+// for one file is one here.
+std::optional<std::map<std::wstring, ListedLine>> listed_names(const fs::Path& folder, const wchar_t* folder_name,
+                                                              bool report_twice, ProblemList& problems) {
+  std::map<std::wstring, ListedLine> listed;
+  const fs::Path manifest_path = fs::join(folder, kManifestName);
   std::optional<fs::InputFile> manifest = fs::InputFile::open(manifest_path);
   if (!manifest) {
-    note_unreadable(utf8_from_wide(kSourceFolderName) + "/" + utf8_from_wide(kManifestName), problems);
+    note_unreadable(utf8_from_wide(folder_name) + "/" + utf8_from_wide(kManifestName), problems);
     return std::nullopt;
   }
   verify::ManifestLines lines(*manifest, manifest_path);
@@ -78,11 +85,12 @@ std::optional<std::map<std::wstring, std::uint32_t>> listed_names(const fs::Path
     ++number;
     if (lines.too_long() || line.size() <= kNameStart || line.compare(64, 2, "  ") != 0) continue;
     const std::string_view name = std::string_view(line).substr(kNameStart);
-    const auto [at, added] = listed.emplace(listing_key(verify::wide_from_utf8_file_name(name)), number);
-    if (!added) {
-      problems.add(utf8_from_wide(kSourceFolderName) + "/" + std::string(name) + " (" + utf8_from_wide(kManifestName) +
+    const auto [at, added] =
+        listed.emplace(listing_key(verify::wide_from_utf8_file_name(name)), ListedLine{number, line.substr(0, 64)});
+    if (!added && report_twice) {
+      problems.add(utf8_from_wide(folder_name) + "/" + std::string(name) + " (" + utf8_from_wide(kManifestName) +
                        " line " + std::to_string(number) + ")",
-                   "Listed twice: also on line " + std::to_string(at->second));
+                   "Listed twice: also on line " + std::to_string(at->second.number));
     }
   }
   return listed;
@@ -176,13 +184,19 @@ PackageEntries check_package_rules(const fs::Path& root, ProblemList& problems) 
 
   const std::wstring source_prefix = std::wstring(kSourceFolderName) + L"/";
   const std::wstring payload_prefix = std::wstring(kPayloadFolderName) + L"/";
-  const std::optional<std::map<std::wstring, std::uint32_t>> listed =
-      listed_names(fs::join(root, kSourceFolderName), problems);
+  const std::optional<std::map<std::wstring, ListedLine>> listed =
+      listed_names(fs::join(root, kSourceFolderName), kSourceFolderName, true, problems);
+  // A payload line twice makes the setup's check count eight lines: its own problem.
+  const std::optional<std::map<std::wstring, ListedLine>> payload_listed =
+      listed_names(fs::join(root, kPayloadFolderName), kPayloadFolderName, false, problems);
   for (const fs::TreeEntry& entry : entries) {
     const std::string label = utf8_from_wide(entry.path);
     if (entry.kind == fs::EntryKind::file && entry.path.rfind(source_prefix, 0) == 0 && listed) {
       const std::wstring inside = entry.path.substr(source_prefix.size());
-      if (inside != kManifestName && listed->count(listing_key(inside)) == 0) {
+      const auto line = listed->find(listing_key(inside));
+      if (line != listed->end()) {
+        result.digests.emplace(entry.path, line->second.digest);
+      } else if (inside != kManifestName) {
         problems.add(label, "Not listed in " + utf8_from_wide(kManifestName));
       }
     }
@@ -190,6 +204,10 @@ PackageEntries check_package_rules(const fs::Path& root, ProblemList& problems) 
       const std::wstring inside = entry.path.substr(payload_prefix.size());
       if (inside != kManifestName && !(entry.kind == fs::EntryKind::file && is_payload_file_name(inside))) {
         problems.add(label, "Not one of the seven payload files");
+      }
+      if (payload_listed) {
+        const auto line = payload_listed->find(listing_key(inside));
+        if (line != payload_listed->end()) result.digests.emplace(entry.path, line->second.digest);
       }
     }
   }

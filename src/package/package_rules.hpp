@@ -3,6 +3,7 @@
 // names Windows can hold and tell apart, only listed files in the original software, only the seven payload
 // files, 64-bit Windows programs. Each problem names its entry.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@ void check_payload_programs(const fs::Path& payload_dir, const std::string& pref
 struct PackageEntries {
   std::vector<fs::TreeEntry> archived;  // what a release archives
   std::vector<std::wstring> left_out;   // what it leaves out (each a top entry; its contents go with it)
+  std::map<std::wstring, std::string> digests;  // by entry path: the digest its manifest line gives
 };
 
 // The whole package below `root` as it would be released (left-out entries skipped): the names, the files under

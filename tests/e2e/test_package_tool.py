@@ -301,6 +301,17 @@ class Release(TempFolderTest):
             zipped.extractall(unpacked)
         self.assertEqual(tree(unpacked), tree(package.root))
 
+    def test_an_archive_path_that_leads_into_the_package_is_refused(self):
+        package = self.release_package()
+        os.symlink(package.payload, self.tmp / "Ablage", target_is_directory=True)
+        before = snapshot(package.root)
+        for archive in (self.tmp / "Ablage" / "Paket.zip", package.root / "Paket.zip"):
+            with self.subTest(str(archive)):
+                run = run_package_tool("release", str(package.root), str(archive))
+                self.assertEqual(run.returncode, 1, (run.stdout, run.stderr))
+                self.assertIn(b"The archive must not lie inside the package folder", run.stderr)
+                self.assertEqual(snapshot(package.root), before)
+
     def test_a_refused_package_writes_no_archive(self):
         cases = [("no user guide", lambda p: (p.root / "Anleitung.txt").unlink(), "Anleitung.txt: copy_file: "),
                  ("a name Windows cannot hold", lambda p: write(p.root / "Notiz: neu.txt", b"x"),
