@@ -1,4 +1,4 @@
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
 #include "package/case_folding.hpp"
 

@@ -59,11 +59,11 @@ class FileSource {
   zip_int64_t answer(void* data, zip_uint64_t length, zip_source_cmd_t command) {
     switch (command) {
       case ZIP_SOURCE_OPEN:
-        return open();
+        return open_file();
       case ZIP_SOURCE_READ:
-        return read(static_cast<unsigned char*>(data), length);
+        return read_bytes(static_cast<unsigned char*>(data), length);
       case ZIP_SOURCE_CLOSE:
-        return close();
+        return close_file();
       case ZIP_SOURCE_STAT:
         ::zip_stat_init(static_cast<zip_stat_t*>(data));
         return sizeof(zip_stat_t);
@@ -87,7 +87,7 @@ class FileSource {
     return -1;
   }
 
-  zip_int64_t open() {
+  zip_int64_t open_file() {
     std::error_code error;
     file_ = fs::InputFile::open_in(root_, path_, error);
     if (!file_) {
@@ -102,7 +102,7 @@ class FileSource {
 
   // The end of the file is judged by the read that finds it: the library takes a failed read as the entry's
   // failure, while what a close returns is not looked at.
-  zip_int64_t read(unsigned char* buffer, zip_uint64_t length) {
+  zip_int64_t read_bytes(unsigned char* buffer, zip_uint64_t length) {
     const std::optional<std::size_t> got = file_->read(buffer, static_cast<std::size_t>(length));
     if (!got) return failed("cannot be read", ZIP_ER_READ, errno);
     if (*got > 0) {
@@ -120,7 +120,7 @@ class FileSource {
     return 0;
   }
 
-  zip_int64_t close() {
+  zip_int64_t close_file() {
     file_.reset();
     return 0;
   }

@@ -220,6 +220,8 @@ VENDOR_MISTAKES = [
     ("a one-byte setup program", lambda p: write(p.root / "TAVO-Setup.exe", b"M"),
      "TAVO-Setup.exe: Not a 64-bit Windows GUI program: no Windows program (no MZ header)"),
 ] + ([] if WINDOWS else [
+    ("a link deep in a tree", lambda p: os.symlink("../Liesmich.txt", p.source / "Tavo/OS/verweis.txt"),
+     "Originalsoftware/Tavo/OS/verweis.txt: Links are not allowed in a setup package"),
     ("a device name", lambda p: add_software(p, "Tavo/con.txt"), "Originalsoftware/Tavo/con.txt: Windows cannot hold this name"),
     ("a question mark", lambda p: add_software(p, "Tavo/Frage?.txt"),
      "Originalsoftware/Tavo/Frage?.txt: Windows cannot hold this name"),
