@@ -4,6 +4,7 @@
 
 #include "sys/handles_win.hpp"
 #include "setup/elevated_launch.hpp"
+#include "setup/owner_window_win.hpp"
 
 namespace tavo::setup {
 
@@ -11,9 +12,11 @@ static_assert(sizeof(SHELLEXECUTEINFOW) == 112, "the x64 layout of SHELLEXECUTEI
 
 std::optional<std::uint32_t> run_elevated(const fs::Path& program) {
   const std::wstring file = program.text();
-  // No owner window, no parameters, no working directory: the installer starts in our current directory.
+  // The progress window owns the consent prompt, which then comes up in front of it; no parameters, no
+  // working directory: the installer starts in our current directory.
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
+  info.hwnd = owner_window();
   info.fMask = SEE_MASK_NOCLOSEPROCESS;
   info.lpVerb = L"runas";
   info.lpFile = file.c_str();

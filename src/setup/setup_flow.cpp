@@ -81,14 +81,17 @@ int run_setup(SetupSystem& system, ProgressView& progress_view) {
       return 2;
     }
 
+    std::uint32_t final_status = 0;
     {
-      std::optional<ShownProgress> progress;  // gone before any box, on every way out
+      // Gone before any box, on every way out. It stays through the device check and the driver installer,
+      // whose consent prompt it owns.
+      std::optional<ShownProgress> progress;
       if (!prepare_only) progress.emplace(progress_view);
       system.prepare_installation(exe_dir, folders.source_dir, folders.target_dir);
+      if (!prepare_only) final_status = system.ensure_driver_binding(folders.target_dir);
     }
 
     if (!prepare_only) {
-      const std::uint32_t final_status = system.ensure_driver_binding(folders.target_dir);
       const std::wstring& text = final_status == 0 ? kBindingReadyText : kBindingMissingText;
       system.show_message_box(text + L"\n\n" + target, kTitle, kCompletionType);
     }

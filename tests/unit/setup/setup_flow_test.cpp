@@ -91,6 +91,9 @@ struct FakeSystem : SetupSystem {
   std::uint32_t ensure_driver_binding(const fs::Path& t) override {
     bound.push_back(t);
     events.push_back("bind");
+    // The device check's and the driver installer's reports, as the driver binding makes them.
+    progress::start_phase(progress::Phase::checking_device);
+    progress::start_phase(progress::Phase::setting_up_driver);
     return binding();
   }
   void write_result_file(const fs::Path& file, const std::string& content) override {
@@ -169,7 +172,7 @@ TEST_F(SetupFlow, ConfirmedRunReportsTheBindingInTheCompletionBox) {
     EXPECT_EQ(run.boxes[1].text, *c.text + L"\n\n" + target);
     EXPECT_EQ(run.bound, std::vector<fs::Path>{default_target()});
     // The result file is written only after the completion box has been closed.
-    EXPECT_EQ(run.events, (std::vector<std::string>{"com", "box", "progress", "prepare", "progress end", "bind", "box",
+    EXPECT_EQ(run.events, (std::vector<std::string>{"com", "box", "progress", "prepare", "bind", "progress end", "box",
                                                     "result", "uncom"}));
     EXPECT_EQ(run.result, kSuccessReport);
   }
@@ -290,23 +293,31 @@ TEST_F(SetupFlow, UnknownExecutablePathEndsWithoutResultFile) {
   EXPECT_EQ(run.com_initialized, 0);
 }
 
-// The progress is on from the confirmation until the installation has ended, and gone before any box; it
-// sees the installation's phases and bytes. Without a confirmed, interactive run there is none.
-TEST_F(SetupFlow, ProgressRunsFromTheConfirmationToTheEndOfTheInstallation) {
+// The progress is on from the confirmation until the installation, the device check and the driver installer
+// have ended, and gone before any box; it sees the installation's phases and bytes and the binding's phases.
+// Without a confirmed, interactive run there is none.
+TEST_F(SetupFlow, ProgressRunsFromTheConfirmationToTheEndOfTheDriverSetup) {
   FakeSystem run = system;
   EXPECT_EQ(run.run(), 0);
-  ASSERT_GE(run.progress_states.size(), 2u);
-  const ProgressState& copying = run.progress_states[run.progress_states.size() - 2];
-  EXPECT_EQ(copying.phase, progress::Phase::copying);
-  EXPECT_EQ(copying.done, 60u);
-  EXPECT_EQ(copying.total, std::optional<std::uint64_t>(100));
-  EXPECT_EQ(run.progress_states.back().permille(), std::optional<unsigned>(1000));  // shown complete at the end
+  std::vector<progress::Phase> phases;
+  const ProgressState* copied = nullptr;
+  for (const ProgressState& state : run.progress_states) {
+    if (phases.empty() || phases.back() != state.phase) phases.push_back(state.phase);
+    if (state.phase == progress::Phase::copying) copied = &state;
+  }
+  EXPECT_EQ(phases, (std::vector<progress::Phase>{progress::Phase::checking, progress::Phase::copying,
+                                                  progress::Phase::checking_device,
+                                                  progress::Phase::setting_up_driver}));
+  ASSERT_NE(copied, nullptr);
+  EXPECT_EQ(copied->done, 60u);
+  EXPECT_EQ(copied->total, std::optional<std::uint64_t>(100));
 
   struct Case {
     const char* name;
     std::vector<std::wstring> arguments;
     int answer;
     bool fails;
+    bool binding_fails;
     bool shown;
     std::vector<std::string> events;
   };
@@ -315,16 +326,25 @@ TEST_F(SetupFlow, ProgressRunsFromTheConfirmationToTheEndOfTheInstallation) {
        {},
        kIdOk,
        true,
+       false,
        true,
        {"com", "box", "progress", "prepare", "progress end", "result", "box", "uncom"}},
-      {"cancelled", {}, kIdCancel, false, false, {"com", "box", "uncom"}},
-      {"prepare only", {L"--prepare-only"}, kIdOk, false, false, {"com", "prepare", "result", "uncom"}},
+      {"failed device check",
+       {},
+       kIdOk,
+       false,
+       true,
+       true,
+       {"com", "box", "progress", "prepare", "bind", "progress end", "result", "box", "uncom"}},
+      {"cancelled", {}, kIdCancel, false, false, false, {"com", "box", "uncom"}},
+      {"prepare only", {L"--prepare-only"}, kIdOk, false, false, false, {"com", "prepare", "result", "uncom"}},
   };
   for (const Case& c : cases) {
     FakeSystem other = system;
     other.arguments = c.arguments;
     other.confirmation_answer = c.answer;
     if (c.fails) other.prepare_failure = [] { throw Error("Payload checksum mismatch"); };
+    if (c.binding_fails) other.binding = []() -> std::uint32_t { throw Error("Device check failed"); };
     other.run();
     EXPECT_EQ(other.events, c.events) << c.name;
     EXPECT_EQ(other.progress_states.empty(), !c.shown) << c.name;
