@@ -18,6 +18,14 @@ namespace detail {
 inline bool refused_path(const char* call, const wchar_t* path, std::size_t limit = MAX_PATH) noexcept {
   return refused(call) || documented::refuses_path(path, limit);
 }
+// What an elevated launch was given as the owner of its consent prompt, in words a test compares.
+inline const char* owner_kind(HWND owner) noexcept {
+  if (owner == nullptr) return "owner=none";
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(owner, &process);
+  if (process != ::GetCurrentProcessId()) return "owner=window of another process";
+  return ::IsWindowVisible(owner) ? "owner=visible window of this process" : "owner=hidden window of this process";
+}
 inline bool refused_paths(const char* call, const wchar_t* a, const wchar_t* b) noexcept {
   return refused(call) || documented::refuses_path(a) || documented::refuses_path(b);
 }
@@ -133,6 +141,7 @@ inline BOOL CreateProcessW(LPCWSTR application, LPWSTR command_line, LPSECURITY_
                                 environment, directory, startup, info);
 }
 inline BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) noexcept {
+  if (notes_wanted()) note(detail::owner_kind(info->hwnd));
   return detail::refused_path("ShellExecuteExW", info->lpFile) ? FALSE : ::ShellExecuteExW(info);
 }
 inline DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) noexcept {

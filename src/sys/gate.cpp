@@ -57,7 +57,10 @@ State& state() {
 //   pause=<call>:<n>:<folder>  before the n-th call named so, creates <folder>/paused and waits for <folder>/go
 //                              (several pauses may be given, each with its own folder)
 //   fail=<n>:<code>[:persistent]  the fault switch's plan for the run
+//   delay=<call>:<n>:<ms>      before the n-th call named so, the thread does nothing for <ms> milliseconds, as
+//                              if that call were slow (its windows are not served meanwhile)
 //   record=<file>  at the end of the run, the names of its calls into <file>, one a line
+//   note=<file>    what chosen calls were given (the elevated launch's owner window), one line each, at once
 // The folder's files are made and looked for with the C library: they belong to the test, not to the program.
 void wait_at_pause(const std::string& folder) {
   if (std::FILE* paused = std::fopen((folder + "/paused").c_str(), "wb")) std::fclose(paused);
@@ -79,6 +82,11 @@ std::vector<std::string> split(const std::string& text, char separator) {
     if (end == std::string::npos) return parts;
     start = end + 1;
   }
+}
+
+std::string& note_file() {
+  static std::string file;
+  return file;
 }
 
 std::string& record_file() {
@@ -106,6 +114,12 @@ void configure_from_environment(State& s) {
         // The folder may hold a drive letter's colon: it is everything after the second value.
         const std::string folder = item.substr(equals + 1 + values[0].size() + 1 + values[1].size() + 1);
         s.hooks.push_back(Hook{values[0], std::stol(values[1]), 0, [folder] { wait_at_pause(folder); }});
+      } else if (key == "delay" && values.size() == 3) {
+        const unsigned long milliseconds = std::stoul(values[2]);
+        s.hooks.push_back(Hook{values[0], std::stol(values[1]), 0,
+                               [milliseconds] { block_thread(static_cast<unsigned>(milliseconds)); }});
+      } else if (key == "note" && !values.empty()) {
+        note_file() = item.substr(equals + 1);
       } else if (key == "record" && !values.empty()) {
         record_file() = item.substr(equals + 1);
         s.armed = true;
@@ -193,6 +207,19 @@ bool pause_skipped(unsigned milliseconds) noexcept {
   } catch (...) {
   }
   return true;
+}
+
+bool notes_wanted() noexcept {
+  state();  // the environment read
+  return !note_file().empty();
+}
+
+void note(const char* line) noexcept {
+  if (!notes_wanted()) return;
+  if (std::FILE* out = std::fopen(note_file().c_str(), "ab")) {
+    std::fprintf(out, "%s\n", line);
+    std::fclose(out);
+  }
 }
 
 namespace test {

@@ -11,10 +11,15 @@ bool refused(const char* call) noexcept;
 void note_flags(const char* call, unsigned long flags) noexcept;
 // Counts a pause of the program (the final rename's retries); true when a test runs without waiting.
 bool pause_skipped(unsigned milliseconds) noexcept;
+// Whether a test wants notes (TAVO_DOOR note=<file>), and one line into that file (what a call was given).
+bool notes_wanted() noexcept;
+void note(const char* line) noexcept;
 #else
 inline constexpr bool refused(const char*) noexcept { return false; }
 inline constexpr void note_flags(const char*, unsigned long) noexcept {}
 inline constexpr bool pause_skipped(unsigned) noexcept { return false; }
+inline constexpr bool notes_wanted() noexcept { return false; }
+inline constexpr void note(const char*) noexcept {}
 #endif
 
 }  // namespace tavo::sys

@@ -15,4 +15,8 @@ void sleep_milliseconds(unsigned milliseconds) noexcept;
 // The same wait, never skipped.
 void wait_with_messages(unsigned milliseconds) noexcept;
 
+// The thread does nothing for that long, not even serve its windows, as during a slow call (the test build's
+// delays).
+void block_thread(unsigned milliseconds) noexcept;
+
 }  // namespace tavo

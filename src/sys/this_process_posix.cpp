@@ -10,7 +10,9 @@ namespace tavo {
 
 std::uint32_t current_process_id() noexcept { return static_cast<std::uint32_t>(::getpid()); }
 
-void wait_with_messages(unsigned milliseconds) noexcept {
+void wait_with_messages(unsigned milliseconds) noexcept { block_thread(milliseconds); }
+
+void block_thread(unsigned milliseconds) noexcept {
   timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
   while (::nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
   }

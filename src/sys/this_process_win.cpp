@@ -21,6 +21,8 @@ void wait_with_messages(unsigned milliseconds) noexcept {
   }
 }
 
+void block_thread(unsigned milliseconds) noexcept { ::Sleep(milliseconds); }
+
 // Windows takes a window whose thread has not asked for messages for 5 seconds for hung, and lets the user end
 // the program: the thread's windows are served while it waits.
 void sleep_milliseconds(unsigned milliseconds) noexcept {

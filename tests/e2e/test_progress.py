@@ -25,9 +25,16 @@ import tavo_e2e as e2e  # noqa: E402
 import test_whole_run as whole  # noqa: E402
 
 STATE_READER = e2e.tool("progress_window_state")
+ANSWER_PROBE = e2e.tool("window_answer_probe")
 PROGRESS_TITLE = "TAVO-Einrichtung"
 CHECKING = "Dateien werden geprueft"
 COPYING = "Dateien werden kopiert"
+CHECKING_DEVICE = "Geraet wird geprueft"
+SETTING_UP_DRIVER = "Treiber wird eingerichtet"
+SLOW_MILLISECONDS = 2500  # each slow call: longer than the probe's second, far from Windows' 5 s
+# Calls of the run made slow, each once: the first flush, the first rename, the start of the device check and
+# the elevated start of the driver installer. None pumps messages meanwhile, as a slow call would not.
+SLOW_CALLS = ("FlushFileBuffers", "MoveFileExW", "CreateProcessW", "ShellExecuteExW")
 BULK_FILES = 48
 BULK_SIZE = 24 << 20  # about 1.2 GB in all: natively the line is drawn for a while
 WINDOW_BULK_SIZE = 1 << 20  # under Wine the run is held where the test looks: no need for a long run
@@ -46,8 +53,11 @@ class ProgressTest(whole.GuiSession, e2e.TempFolderTest):
             self.desktop = whole.WineDesktop(self, self.wine.env)
             self.root = self.tmp  # where WineDesktop keeps Wine's output
 
-    def big_package(self, size=BULK_SIZE):
-        package = e2e.make_package(self.tmp, tools={"device_binding.exe": whole.RECORDING_TOOL})
+    def big_package(self, size=BULK_SIZE, installer=False):
+        tools = {"device_binding.exe": whole.RECORDING_TOOL}
+        if installer:
+            tools["TAVO-Treiber-installieren.exe"] = whole.RECORDING_TOOL
+        package = e2e.make_package(self.tmp, tools=tools)
         e2e.add_bulk_software(package, BULK_FILES, size)
         return package
 
@@ -135,6 +145,40 @@ class ProgressTest(whole.GuiSession, e2e.TempFolderTest):
         self.assertEqual(box.text, whole.READY + "\n\n" + e2e.winpath(self.target))
         self.assertEqual(process.wait(timeout=TIMEOUT), 0)
         self.assertEqual(package.result(), e2e.OK_REPORT)
+
+    @unittest.skipUnless(e2e.WINDOWS, "the progress window is the Windows build's")
+    def test_window_answers_through_slow_calls_and_owns_the_elevation_prompt(self):
+        """The run is slowed where it counts no bytes (flush, rename, device check, driver installer); the probe
+        asks the window every 100 ms whether it answers, from its appearance until it is gone. Every question
+        is answered; the window stays through the device check and the installer, shows their phases, and is
+        the owner of the elevated launch. A window served only between byte reports fails all of this."""
+        package = self.big_package(WINDOW_BULK_SIZE, installer=True)
+        (self.tmp / f"{whole.CHECK}.exitcode").write_text("3")  # the binding is missing: the installer runs
+        notes = self.tmp / "notes.txt"
+        door = ";".join([f"delay={call}:1:{SLOW_MILLISECONDS}" for call in SLOW_CALLS] +
+                        [f"note={e2e.winpath(notes)}"])
+        probe_log = open(self.tmp / "probe.txt", "wb")
+        self.addCleanup(probe_log.close)
+        probe = subprocess.Popen([e2e.WINE_RUN, str(ANSWER_PROBE), str(TIMEOUT)], env=self.wine.env,
+                                 stdin=subprocess.DEVNULL, stdout=probe_log, stderr=subprocess.DEVNULL,
+                                 start_new_session=True)
+        self.addCleanup(lambda: probe.poll() is None and os.killpg(probe.pid, signal.SIGKILL))
+        process = self.start(package, door)
+        self.answer_box(process, whole.CONFIRM_TITLE, "progress-slow-1-confirmation")
+        box = self.answer_box(process, whole.TITLE, "progress-slow-2-completion")
+        self.assertEqual(box.text, whole.READY + "\n\n" + e2e.winpath(self.target))
+        self.assertEqual(process.wait(timeout=TIMEOUT), 0)
+        self.assertEqual(probe.wait(timeout=TIMEOUT), 0)
+        probe_log.close()
+        lines = (self.tmp / "probe.txt").read_text(encoding="utf-8").splitlines()
+        report = dict(line.partition("=")[::2] for line in lines if not line.startswith("phase="))
+        phases = [line.partition("=")[2] for line in lines if line.startswith("phase=")]
+        # The slow calls alone take 10 s: at a question every 100 ms and more, far more than 40 are asked.
+        self.assertGreaterEqual(int(report["answered"]), 40, lines)
+        self.assertEqual(report["unanswered"], "0", lines)
+        self.assertEqual(phases[-2:], [CHECKING_DEVICE, SETTING_UP_DRIVER], lines)
+        self.assertEqual(notes.read_text().splitlines(), ["owner=visible window of this process"])
+        self.assertEqual(len(whole.tool_calls(self.target / "TAVO-Treiber-installieren.exe")), 1)
 
     @unittest.skipUnless(e2e.WINDOWS, "the progress window is the Windows build's")
     def test_failing_run_leaves_no_window_behind(self):

@@ -1,0 +1,68 @@
+// Asks the setup's progress window, every 100 ms from when it appears until it is gone, whether it answers
+// (WM_NULL with SendMessageTimeoutW, SMTO_ABORTIFHUNG, 1 s), for end-to-end tests of the Windows build under
+// Wine. Waits at most the seconds of its argument (default 300) for the window to appear. Prints, in UTF-8:
+//   answered=<messages answered>
+//   unanswered=<messages not answered within the second>
+//   phase=<phase text>   one line for each phase shown, in the order seen
+// Off Windows there is none: it prints nothing and exits with 2.
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "tool_text.hpp"
+
+namespace {
+
+// The window class of src/setup/progress_view_win.cpp.
+constexpr wchar_t kClassName[] = L"TavoSetupProgress";
+
+// The first text control is the phase. Read without a message: another process's control gives its text
+// from what the system keeps, so a hung window cannot hold the probe.
+std::wstring phase_of(HWND window) {
+  const HWND phase = FindWindowExW(window, nullptr, L"Static", nullptr);
+  if (phase == nullptr) return L"";
+  wchar_t text[256] = {};
+  GetWindowTextW(phase, text, 256);
+  return text;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const ULONGLONG wait_for = (argc > 1 ? std::wcstoul(argv[1], nullptr, 10) : 300) * 1000ULL;
+  const ULONGLONG start = GetTickCount64();
+  HWND window = nullptr;
+  while ((window = FindWindowW(kClassName, nullptr)) == nullptr) {
+    if (GetTickCount64() - start > wait_for) return 1;
+    Sleep(20);
+  }
+  long answered = 0;
+  long unanswered = 0;
+  std::vector<std::wstring> phases;
+  while (IsWindow(window)) {
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0) {
+      ++answered;
+    } else if (IsWindow(window)) {
+      ++unanswered;
+    }
+    const std::wstring phase = phase_of(window);
+    if (!phase.empty() && (phases.empty() || phases.back() != phase)) phases.push_back(phase);
+    Sleep(100);
+  }
+  std::string block = "answered=" + std::to_string(answered) + "\nunanswered=" + std::to_string(unanswered) + "\n";
+  for (const std::wstring& phase : phases) block += "phase=" + tool_text::utf8(phase) + "\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), block.data(), static_cast<DWORD>(block.size()), &written, nullptr);
+  return 0;
+}
+
+#else
+
+int main() { return 2; }
+
+#endif
