@@ -245,7 +245,7 @@ class ProgressWindow final : public ProgressView {
     if (thread_) return;
     ready_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!ready_) return;
-    thread_.reset(::CreateThread(nullptr, 0, &ProgressWindow::thread_main, this, 0, nullptr));
+    thread_.reset(::CreateThread(nullptr, 0, &ProgressWindow::thread_main, this, 0, &thread_id_));
     if (!thread_) return;
     // Back once the window is there, or its thread has given up.
     const HANDLE either[] = {ready_.get(), thread_.get()};
@@ -289,7 +289,8 @@ class ProgressWindow final : public ProgressView {
   void close() noexcept override {
     if (!thread_) return;
     shown_window.store(nullptr);
-    if (window_ != nullptr) ::PostMessageW(window_, kEnd, 0, 0);
+    // The loop ends on the message whether it comes for the window or for the thread.
+    if (window_ == nullptr || !::PostMessageW(window_, kEnd, 0, 0)) ::PostThreadMessageW(thread_id_, kEnd, 0, 0);
     ::WaitForSingleObject(thread_.get(), INFINITE);  // the window is gone with its thread
     thread_.reset();
     ready_.reset();
@@ -326,6 +327,7 @@ class ProgressWindow final : public ProgressView {
 
   UniqueHandle ready_;
   UniqueHandle thread_;
+  DWORD thread_id_ = 0;
   HWND window_ = nullptr;  // made and destroyed by the thread
   // What the work hands the window, under the lock.
   SRWLOCK lock_ = SRWLOCK_INIT;
