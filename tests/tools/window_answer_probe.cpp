@@ -4,6 +4,8 @@
 //   answered=<messages answered>
 //   unanswered=<messages not answered within the second>
 //   phase=<phase text>   one line for each phase shown, in the order seen
+//   unanswered_in=<phase text>  one line for each message not answered: the phase shown when it was asked
+// A question not answered because the window went meanwhile is not counted.
 // Off Windows there is none: it prints nothing and exits with 2.
 #include <string>
 #include <vector>
@@ -43,19 +45,26 @@ int wmain(int argc, wchar_t** argv) {
   long answered = 0;
   long unanswered = 0;
   std::vector<std::wstring> phases;
+  std::vector<std::wstring> unanswered_in;
   while (IsWindow(window)) {
+    const std::wstring phase = phase_of(window);
     DWORD_PTR result = 0;
     if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0) {
       ++answered;
-    } else if (IsWindow(window)) {
+    } else {
+      // A window on its way out does not answer either (Wine waits up to a second for the display to take
+      // it down): a question that the window's end overtook is no hang.
+      Sleep(1500);
+      if (!IsWindow(window)) break;
       ++unanswered;
+      unanswered_in.push_back(phase);
     }
-    const std::wstring phase = phase_of(window);
     if (!phase.empty() && (phases.empty() || phases.back() != phase)) phases.push_back(phase);
     Sleep(100);
   }
   std::string block = "answered=" + std::to_string(answered) + "\nunanswered=" + std::to_string(unanswered) + "\n";
   for (const std::wstring& phase : phases) block += "phase=" + tool_text::utf8(phase) + "\n";
+  for (const std::wstring& phase : unanswered_in) block += "unanswered_in=" + tool_text::utf8(phase) + "\n";
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), block.data(), static_cast<DWORD>(block.size()), &written, nullptr);
   return 0;
