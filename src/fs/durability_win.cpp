@@ -14,9 +14,10 @@ namespace {
 // Writes the file's data and metadata from the system's cache to the device, without the device's own cache
 // flush, which FlushFileBuffers would make for every single file (slow on a USB stick or a hard disk).
 bool flush_data(HANDLE file) noexcept {
-  if (!sys::has_NtFlushBuffersFileEx()) return sys::FlushFileBuffers(file) != FALSE;
   IO_STATUS_BLOCK status{};
-  return sys::NtFlushBuffersFileEx(file, sys::kFlushFlagsNoSync, nullptr, 0, &status) >= 0;
+  if (sys::NtFlushBuffersFileEx(file, sys::kFlushFlagsNoSync, nullptr, 0, &status) >= 0) return true;
+  // Where ntdll lacks the routine, the file's flush together with the storage's cache.
+  return ::GetLastError() == ERROR_PROC_NOT_FOUND && sys::FlushFileBuffers(file) != FALSE;
 }
 
 }  // namespace

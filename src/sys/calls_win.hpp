@@ -50,8 +50,8 @@ inline BOOL FlushFileBuffers(HANDLE file) noexcept {
   return refused("FlushFileBuffers") ? FALSE : ::FlushFileBuffers(file);
 }
 // A file's data flush without the storage's cache flush (FLUSH_FLAGS_NO_SYNC). An ntdll routine, resolved once;
-// where it is missing the caller flushes with FlushFileBuffers. A failure leaves its Win32 code in
-// GetLastError, as the other calls do.
+// where it is missing the call fails with ERROR_PROC_NOT_FOUND and the caller flushes with FlushFileBuffers.
+// A failure leaves its Win32 code in GetLastError, as the other calls do.
 inline constexpr ULONG kFlushFlagsNoSync = 0x00000002;  // FLUSH_FLAGS_NO_SYNC of ntifs.h
 namespace detail {
 using NtFlushBuffersFileExRoutine = NTSTATUS(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PIO_STATUS_BLOCK);
@@ -62,10 +62,6 @@ Routine ntdll_routine(const char* name) noexcept {
   return ntdll == nullptr ? nullptr : reinterpret_cast<Routine>(reinterpret_cast<void*>(::GetProcAddress(ntdll, name)));
 }
 }  // namespace detail
-inline bool has_NtFlushBuffersFileEx() noexcept {
-  static const auto routine = detail::ntdll_routine<detail::NtFlushBuffersFileExRoutine>("NtFlushBuffersFileEx");
-  return routine != nullptr;
-}
 inline NTSTATUS NtFlushBuffersFileEx(HANDLE file, ULONG flags, PVOID parameters, ULONG parameters_size,
                                      PIO_STATUS_BLOCK status) noexcept {
   constexpr NTSTATUS kUnsuccessful = static_cast<NTSTATUS>(0xC0000001L);
