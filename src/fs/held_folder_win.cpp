@@ -128,8 +128,9 @@ std::error_code HeldFolder::rename_entry(std::wstring_view from, std::wstring_vi
 
 std::error_code HeldFolder::flush_entries() const {
   // Not flushed: FlushFileBuffers is documented for files and, with administrative rights, for a volume,
-  // not for a folder's handle, and this program runs without those rights. The folder's entries reach the
-  // disk with the file system's own metadata writes; what they point at was made durable before the rename.
+  // not for a folder's handle, and this program runs without those rights. A power cut right after the rename
+  // may thus undo it (the staging folder stays under its own name), but never shows the target over files
+  // that are not on the disk: those were flushed before the rename.
   return {};
 }
 
