@@ -7,7 +7,9 @@
 namespace tavo::fs {
 
 // Makes every file below `folder` durable: natively one syncfs of the folder's file system (cheaper than a
-// flush per file, and the rename's own metadata comes with it); on Windows FlushFileBuffers on each file.
+// flush per file, and the rename's own metadata comes with it); on Windows each file's data written out
+// without the storage's cache flush (NtFlushBuffersFileEx, FLUSH_FLAGS_NO_SYNC), then one FlushFileBuffers
+// that flushes the storage's cache once for all of them.
 // Raises FileSystemError "flush" with the path that failed.
 void flush_tree(const Path& folder);
 

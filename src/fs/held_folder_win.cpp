@@ -117,7 +117,8 @@ std::error_code HeldFolder::rename_entry(std::wstring_view from, std::wstring_vi
   if (const std::error_code error = identity_at(from_path, found)) return error;
   if (found != expected) return system_error_code(ERROR_FILE_INVALID);
   // No MOVEFILE_REPLACE_EXISTING: anything at `to` fails the rename with ERROR_ALREADY_EXISTS.
-  // MOVEFILE_WRITE_THROUGH: the rename is on the disk when the call returns.
+  // MOVEFILE_WRITE_THROUGH is documented only for a move made as a copy and a delete (to another volume);
+  // for this rename in one folder it promises nothing. What the rename makes visible was flushed before it.
   if (!sys::MoveFileExW(from_path.c_str(), to_path.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
     return last_system_error();
   }
@@ -126,7 +127,11 @@ std::error_code HeldFolder::rename_entry(std::wstring_view from, std::wstring_vi
 }
 
 std::error_code HeldFolder::flush_entries() const {
-  return {};  // the renames in it were made with MOVEFILE_WRITE_THROUGH
+  // Not flushed: FlushFileBuffers is documented for files and, with administrative rights, for a volume,
+  // not for a folder's handle, and this program runs without those rights. A power cut right after the rename
+  // may thus undo it (the staging folder stays under its own name), but never shows the target over files
+  // that are not on the disk: those were flushed before the rename.
+  return {};
 }
 
 std::error_code HeldFolder::identity(FileIdentity& identity) const { return identity_of(handle_.get(), identity); }

@@ -16,7 +16,8 @@ TemporaryFile::~TemporaryFile() {
 
 std::error_code TemporaryFile::move_into_place() noexcept {
   // An editor, an indexer or a scanner may hold the old file for a moment: such a refusal is retried for up to
-  // two seconds. MOVEFILE_WRITE_THROUGH: the rename is on disk when it returns.
+  // two seconds. MOVEFILE_WRITE_THROUGH is documented only for a move made as a copy and a delete; it does
+  // not make this rename durable.
   constexpr int kAttempts = 20;
   constexpr unsigned kPauseMilliseconds = 100;
   std::error_code error;

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <winternl.h>
 
 #include "sys/documented_win.hpp"
 #include "sys/gate.hpp"
@@ -55,6 +56,33 @@ inline BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, 
 inline BOOL SetEndOfFile(HANDLE file) noexcept { return refused("SetEndOfFile") ? FALSE : ::SetEndOfFile(file); }
 inline BOOL FlushFileBuffers(HANDLE file) noexcept {
   return refused("FlushFileBuffers") ? FALSE : ::FlushFileBuffers(file);
+}
+// A file's data flush without the storage's cache flush (FLUSH_FLAGS_NO_SYNC). An ntdll routine, resolved once;
+// where it is missing the call fails with ERROR_PROC_NOT_FOUND and the caller flushes with FlushFileBuffers.
+// A failure leaves its Win32 code in GetLastError, as the other calls do.
+inline constexpr ULONG kFlushFlagsNoSync = 0x00000002;  // FLUSH_FLAGS_NO_SYNC of ntifs.h
+namespace detail {
+using NtFlushBuffersFileExRoutine = NTSTATUS(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PIO_STATUS_BLOCK);
+using RtlNtStatusToDosErrorRoutine = ULONG(NTAPI*)(NTSTATUS);
+template <typename Routine>
+Routine ntdll_routine(const char* name) noexcept {
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll == nullptr ? nullptr : reinterpret_cast<Routine>(reinterpret_cast<void*>(::GetProcAddress(ntdll, name)));
+}
+}  // namespace detail
+inline NTSTATUS NtFlushBuffersFileEx(HANDLE file, ULONG flags, PVOID parameters, ULONG parameters_size,
+                                     PIO_STATUS_BLOCK status) noexcept {
+  constexpr NTSTATUS kUnsuccessful = static_cast<NTSTATUS>(0xC0000001L);
+  if (refused("NtFlushBuffersFileEx")) return kUnsuccessful;  // GetLastError holds the planned code
+  static const auto routine = detail::ntdll_routine<detail::NtFlushBuffersFileExRoutine>("NtFlushBuffersFileEx");
+  static const auto to_win32 = detail::ntdll_routine<detail::RtlNtStatusToDosErrorRoutine>("RtlNtStatusToDosError");
+  if (routine == nullptr) {
+    ::SetLastError(ERROR_PROC_NOT_FOUND);
+    return kUnsuccessful;
+  }
+  const NTSTATUS result = routine(file, flags, parameters, parameters_size, status);
+  if (result < 0) ::SetLastError(to_win32 != nullptr ? to_win32(result) : ERROR_GEN_FAILURE);
+  return result;
 }
 inline DWORD GetFileType(HANDLE file) noexcept {
   if (refused("GetFileType")) return FILE_TYPE_UNKNOWN;
