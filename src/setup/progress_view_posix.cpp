@@ -51,7 +51,11 @@ class ProgressLine final : public ProgressView {
     amount_text(last_, amount, sizeof amount);
     char line[160];
     // Carriage return, the line, and the rest of the old line cleared.
-    std::snprintf(line, sizeof line, "\r%s: %s\033[K", phase_text(last_.phase), amount);
+    if (amount[0] == '\0') {
+      std::snprintf(line, sizeof line, "\r%s\033[K", phase_text(last_.phase));  // a phase without an amount
+    } else {
+      std::snprintf(line, sizeof line, "\r%s: %s\033[K", phase_text(last_.phase), amount);
+    }
     write_all(line);
     drawn_ = true;
   }
