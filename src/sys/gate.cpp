@@ -41,6 +41,7 @@ struct State {
   bool skip_pauses = false;
   std::map<std::string, unsigned long> flags;
   std::vector<unsigned> pauses;
+  std::uint64_t skipped_milliseconds = 0;
   std::exception_ptr hook_failure;
 };
 
@@ -188,10 +189,18 @@ void note_flags(const char* call, unsigned long flags) noexcept {
 bool pause_skipped(unsigned milliseconds) noexcept {
   State& s = state();
   if (!s.skip_pauses) return false;
+  s.skipped_milliseconds += milliseconds;
   try {
     s.pauses.push_back(milliseconds);
   } catch (...) {
   }
+  return true;
+}
+
+bool clock_skipped(std::uint64_t& milliseconds) noexcept {
+  const State& s = state();
+  if (!s.skip_pauses) return false;
+  milliseconds = s.skipped_milliseconds;
   return true;
 }
 
@@ -206,6 +215,7 @@ void skip_pauses(bool skip) {
   State& s = state();
   s.skip_pauses = skip;
   s.pauses.clear();
+  s.skipped_milliseconds = 0;
 }
 
 std::vector<unsigned> pauses() { return state().pauses; }

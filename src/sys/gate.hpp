@@ -3,6 +3,8 @@
 // build it counts the call, runs a test's hook planned just before it, and says whether the fault switch
 // makes it fail (the platform's last error, errno or GetLastError, then holds the planned code).
 
+#include <cstdint>
+
 namespace tavo::sys {
 
 #if defined(TAVO_TEST_BUILD)
@@ -11,10 +13,14 @@ bool refused(const char* call) noexcept;
 void note_flags(const char* call, unsigned long flags) noexcept;
 // Counts a pause of the program (the final rename's retries); true when a test runs without waiting.
 bool pause_skipped(unsigned milliseconds) noexcept;
+// While a test skips the pauses, the program's clock is theirs: `milliseconds` receives the sum of the pauses
+// skipped so far, and the result is true.
+bool clock_skipped(std::uint64_t& milliseconds) noexcept;
 #else
 inline constexpr bool refused(const char*) noexcept { return false; }
 inline constexpr void note_flags(const char*, unsigned long) noexcept {}
 inline constexpr bool pause_skipped(unsigned) noexcept { return false; }
+inline constexpr bool clock_skipped(std::uint64_t&) noexcept { return false; }
 #endif
 
 }  // namespace tavo::sys
