@@ -18,6 +18,7 @@ struct Rules {
   std::vector<ReparseEntry> reparse;  // entries that are reparse points
   DWORD rename_hold_error = 0;        // ERROR_ACCESS_DENIED or ERROR_SHARING_VIOLATION; 0: no hold
   DWORD rename_hold_ms = 0;           // how long the hold lasts from the first rename attempt
+  std::wstring rename_holder;         // the application that RmGetList names while the hold lasts; empty: none
 };
 
 // Plays the rules from now on; Rules{} plays none.
