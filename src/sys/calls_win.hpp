@@ -93,7 +93,7 @@ inline BOOL CreateDirectoryW(LPCWSTR name, LPSECURITY_ATTRIBUTES security) noexc
 }
 inline BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) noexcept {
   note_flags("MoveFileExW", flags);
-  if (detail::refused_paths("MoveFileExW", from, to) || documented::holds_rename()) return FALSE;
+  if (detail::refused_paths("MoveFileExW", from, to) || documented::holds_rename(from)) return FALSE;
   return ::MoveFileExW(from, to, flags);
 }
 inline BOOL CopyFileExW(LPCWSTR from, LPCWSTR to, LPPROGRESS_ROUTINE progress, LPVOID data, LPBOOL cancel,

@@ -114,9 +114,11 @@ void mark_handle(HANDLE handle, DWORD& attributes, DWORD* reparse_tag) noexcept 
 }
 
 // learn.microsoft.com/windows/win32/fileio/creating-and-opening-files: a file held open blocks its folder's rename.
-bool holds_rename() noexcept {
+bool holds_rename(const wchar_t* from) noexcept {
   State& s = state();
-  if (s.rules.rename_hold_error == 0) return false;
+  if (s.rules.rename_hold_error == 0 || from == nullptr) return false;
+  const DWORD attributes = ::GetFileAttributesW(from);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
   const ULONGLONG now = ::GetTickCount64();
   if (!s.hold_started) {
     s.hold_started = true;

@@ -154,8 +154,16 @@ TEST_F(DocumentedRules, RenameHolderIsNamedByRmGetListWhileTheHoldLasts) {
   ASSERT_EQ(list(needed, holders, needed), static_cast<DWORD>(ERROR_SUCCESS));
   ASSERT_EQ(holders.size(), 1u);
   EXPECT_EQ(std::wstring(holders[0].strAppName), L"OneDrive.exe");
-  // Once the hold is over, nobody holds the folder: Wine's own answer names nobody.
-  EXPECT_FALSE(sys::MoveFileExW(L"C:\\nowhere-a", L"C:\\nowhere-b", 0));
+  // The hold begins at the folder's first rename (a file's rename is not held); once it is over, nobody holds
+  // the folder: Wine's own answer names nobody.
+  test::write_file(dir_ / L"Gehalten/a.txt", "a");
+  test::write_file(dir_ / L"Datei.txt", "a");
+  const std::wstring file = fs::long_path_form(dir_ / L"Datei.txt").text();
+  const std::wstring moved_file = fs::long_path_form(dir_ / L"Verschoben.txt").text();
+  EXPECT_TRUE(sys::MoveFileExW(file.c_str(), moved_file.c_str(), 0));
+  const std::wstring folder = fs::long_path_form(dir_ / L"Gehalten").text();
+  const std::wstring moved = fs::long_path_form(dir_ / L"Frei").text();
+  EXPECT_FALSE(sys::MoveFileExW(folder.c_str(), moved.c_str(), 0));
   EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   ::Sleep(450);
   EXPECT_EQ(list(4, holders, needed), static_cast<DWORD>(ERROR_SUCCESS));
