@@ -28,6 +28,7 @@ STATE_READER = e2e.tool("progress_window_state")
 PROGRESS_TITLE = "TAVO-Einrichtung"
 CHECKING = "Dateien werden geprueft"
 COPYING = "Dateien werden kopiert"
+WAITING = "Warten auf Freigabe der Dateien"
 BULK_FILES = 48
 BULK_SIZE = 24 << 20  # about 1.2 GB in all: natively the line is drawn for a while
 WINDOW_BULK_SIZE = 1 << 20  # under Wine the run is held where the test looks: no need for a long run
@@ -62,10 +63,12 @@ class ProgressTest(whole.GuiSession, e2e.TempFolderTest):
         found = self.desktop._xdotool("search", "--onlyvisible", "--name", f"^{PROGRESS_TITLE}$")
         return found.stdout.split()
 
-    def start(self, package, door=None):
+    def start(self, package, door=None, documented=None):
         log = open(self.tmp / "wine-output.txt", "wb")
         self.addCleanup(log.close)
-        env = dict(self.wine.env, TAVO_DOOR=door) if door else self.wine.env
+        env = dict(self.wine.env, TAVO_DOOR=door) if door else dict(self.wine.env)
+        if documented:
+            env["TAVO_DOCUMENTED"] = documented
         process = subprocess.Popen([e2e.WINE_RUN, str(package.exe), "--target", e2e.winpath(self.target)],
                                    env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                                    start_new_session=True)
@@ -132,6 +135,27 @@ class ProgressTest(whole.GuiSession, e2e.TempFolderTest):
         self.assertIn(COPYING, phases)
 
         box = self.answer_box(process, whole.TITLE, "progress-3-completion")
+        self.assertEqual(box.text, whole.READY + "\n\n" + e2e.winpath(self.target))
+        self.assertEqual(process.wait(timeout=TIMEOUT), 0)
+        self.assertEqual(package.result(), e2e.OK_REPORT)
+
+    @unittest.skipUnless(e2e.WINDOWS, "the progress window is the Windows build's")
+    def test_window_shows_the_wait_while_a_scanner_holds_the_staging_folder(self):
+        package = e2e.make_package(self.tmp, tools={"device_binding.exe": whole.RECORDING_TOOL})
+        hold = self.tmp / "halt-warten"
+        hold.mkdir()
+        # Held for 15 s by a scanner; the run is held at the second lookup of the holders, 5 s into the wait.
+        process = self.start(package, f"pause=RmGetList:3:{e2e.winpath(hold)}",
+                             documented="rename_hold=32:15000:OneDrive.exe")
+        self.answer_box(process, whole.CONFIRM_TITLE, "progress-wait-1-confirmation")
+        self.assertTrue(self.wait_for_hold(process, hold), "the run was never held at the lookup of the holders")
+        state = self.window_state()
+        self.assertEqual(state.get("title"), PROGRESS_TITLE, state)
+        self.assertEqual(state.get("phase"), WAITING, state)
+        self.desktop._screenshot("progress-wait-2-waiting")
+        (hold / "go").touch()
+
+        box = self.answer_box(process, whole.TITLE, "progress-wait-3-completion")
         self.assertEqual(box.text, whole.READY + "\n\n" + e2e.winpath(self.target))
         self.assertEqual(process.wait(timeout=TIMEOUT), 0)
         self.assertEqual(package.result(), e2e.OK_REPORT)
