@@ -6,6 +6,7 @@
 // Nothing outside src/sys makes these calls directly.
 
 #include <windows.h>
+#include <restartmanager.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <winternl.h>
@@ -128,7 +129,7 @@ inline BOOL CreateDirectoryW(LPCWSTR name, LPSECURITY_ATTRIBUTES security) noexc
 }
 inline BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) noexcept {
   note_flags("MoveFileExW", flags);
-  if (detail::refused_paths("MoveFileExW", from, to) || documented::holds_rename()) return FALSE;
+  if (detail::refused_paths("MoveFileExW", from, to) || documented::holds_rename(from)) return FALSE;
   return ::MoveFileExW(from, to, flags);
 }
 inline BOOL CopyFileExW(LPCWSTR from, LPCWSTR to, LPPROGRESS_ROUTINE progress, LPVOID data, LPBOOL cancel,
@@ -157,6 +158,29 @@ inline BOOL FindNextFileW(HANDLE listing, WIN32_FIND_DATAW* data) noexcept {
   if (refused("FindNextFileW") || !::FindNextFileW(listing, data)) return FALSE;
   documented::mark_entry(data->cFileName, data->dwFileAttributes, &data->dwReserved0);
   return TRUE;
+}
+
+// The Restart Manager (rstrtmgr.dll): which programs hold files open. Its functions return their error instead
+// of setting the last error; a refusal returns the planned code. RmGetList plays the holder of a held rename
+// when a test chose one.
+inline DWORD RmStartSession(DWORD* session, DWORD flags, WCHAR* key) noexcept {
+  return refused("RmStartSession") ? ::GetLastError() : ::RmStartSession(session, flags, key);
+}
+inline DWORD RmRegisterResources(DWORD session, UINT file_count, LPCWSTR* files, UINT application_count,
+                                 RM_UNIQUE_PROCESS* applications, UINT service_count, LPCWSTR* services) noexcept {
+  return refused("RmRegisterResources") ? ::GetLastError()
+                                        : ::RmRegisterResources(session, file_count, files, application_count,
+                                                                applications, service_count, services);
+}
+inline DWORD RmGetList(DWORD session, UINT* needed, UINT* count, RM_PROCESS_INFO* applications,
+                       LPDWORD reboot_reasons) noexcept {
+  if (refused("RmGetList")) return ::GetLastError();
+  DWORD played = ERROR_SUCCESS;
+  if (documented::plays_holder(needed, count, applications, reboot_reasons, played)) return played;
+  return ::RmGetList(session, needed, count, applications, reboot_reasons);
+}
+inline DWORD RmEndSession(DWORD session) noexcept {
+  return refused("RmEndSession") ? ::GetLastError() : ::RmEndSession(session);
 }
 
 // Processes.

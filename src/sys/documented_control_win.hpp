@@ -17,7 +17,8 @@ struct Rules {
   bool max_path = false;              // paths without the long-path prefix are limited to MAX_PATH
   std::vector<ReparseEntry> reparse;  // entries that are reparse points
   DWORD rename_hold_error = 0;        // ERROR_ACCESS_DENIED or ERROR_SHARING_VIOLATION; 0: no hold
-  DWORD rename_hold_ms = 0;           // how long the hold lasts from the first rename attempt
+  DWORD rename_hold_ms = 0;           // how long the hold lasts from the first attempt to rename a folder
+  std::wstring rename_holder;         // the application that RmGetList names while the hold lasts; empty: none
 };
 
 // Plays the rules from now on; Rules{} plays none.

@@ -3,6 +3,7 @@
 
 #include "sys/documented_win.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cwctype>
 #include <string>
@@ -28,7 +29,8 @@ State& state() {
 }
 
 // A whole run of the test-build program plays the rules named in TAVO_DOCUMENTED, one item per ';':
-//   max_path | reparse=<name>:<tag> | rename_hold=<code>:<milliseconds>   (numbers in decimal or 0x hex)
+//   max_path | reparse=<name>:<tag> | rename_hold=<code>:<milliseconds>[:<holder>]
+// (numbers in decimal or 0x hex; the holder is an application's name, ASCII)
 Rules rules_from_environment() {
   Rules rules;
   const char* setting = std::getenv("TAVO_DOCUMENTED");
@@ -52,9 +54,12 @@ Rules rules_from_environment() {
     } else if (key == "reparse" && colon != std::string::npos) {
       rules.reparse.push_back({std::wstring(value.begin(), value.begin() + static_cast<std::ptrdiff_t>(colon)),
                                number(colon + 1)});
-    } else if (key == "rename_hold" && colon != std::string::npos) {
+    } else if (key == "rename_hold" && value.find(':') != std::string::npos) {
+      const std::size_t first = value.find(':');
+      const std::size_t second = value.find(':', first + 1);
       rules.rename_hold_error = number(0);
-      rules.rename_hold_ms = number(colon + 1);
+      rules.rename_hold_ms = number(first + 1);
+      if (second != std::string::npos) rules.rename_holder.assign(value.begin() + second + 1, value.end());
     }
   }
   return rules;
@@ -109,9 +114,11 @@ void mark_handle(HANDLE handle, DWORD& attributes, DWORD* reparse_tag) noexcept 
 }
 
 // learn.microsoft.com/windows/win32/fileio/creating-and-opening-files: a file held open blocks its folder's rename.
-bool holds_rename() noexcept {
+bool holds_rename(const wchar_t* from) noexcept {
   State& s = state();
-  if (s.rules.rename_hold_error == 0) return false;
+  if (s.rules.rename_hold_error == 0 || from == nullptr) return false;
+  const DWORD attributes = ::GetFileAttributesW(from);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
   const ULONGLONG now = ::GetTickCount64();
   if (!s.hold_started) {
     s.hold_started = true;
@@ -120,6 +127,35 @@ bool holds_rename() noexcept {
   if (now - s.hold_start >= s.rules.rename_hold_ms) return false;
   ++s.held;
   ::SetLastError(s.rules.rename_hold_error);
+  return true;
+}
+
+// learn.microsoft.com/windows/win32/api/restartmanager/nf-restartmanager-rmgetlist: ERROR_MORE_DATA with the
+// count needed while the array is too small; the application's name in strAppName.
+bool plays_holder(UINT* needed, UINT* count, RM_PROCESS_INFO* applications, DWORD* reboot_reasons,
+                  DWORD& result) noexcept {
+  State& s = state();
+  const std::wstring& holder = s.rules.rename_holder;
+  if (holder.empty()) return false;
+  if (s.hold_started && ::GetTickCount64() - s.hold_start >= s.rules.rename_hold_ms) return false;
+  if (needed == nullptr || count == nullptr || reboot_reasons == nullptr) {
+    result = ERROR_BAD_ARGUMENTS;
+    return true;
+  }
+  *needed = 1;
+  *reboot_reasons = RmRebootReasonNone;
+  if (*count < 1 || applications == nullptr) {
+    result = ERROR_MORE_DATA;
+    return true;
+  }
+  RM_PROCESS_INFO& application = applications[0];
+  application = RM_PROCESS_INFO{};
+  application.Process.dwProcessId = 4711;
+  holder.copy(application.strAppName, std::min<std::size_t>(holder.size(), CCH_RM_MAX_APP_NAME));
+  application.ApplicationType = RmUnknownApp;
+  application.AppStatus = RmStatusRunning;
+  *count = 1;
+  result = ERROR_SUCCESS;
   return true;
 }
 

@@ -41,6 +41,7 @@ struct State {
   bool skip_pauses = false;
   std::map<std::string, unsigned long> flags;
   std::vector<unsigned> pauses;
+  std::uint64_t skipped_milliseconds = 0;
   std::exception_ptr hook_failure;
 };
 
@@ -202,6 +203,7 @@ void note_flags(const char* call, unsigned long flags) noexcept {
 bool pause_skipped(unsigned milliseconds) noexcept {
   State& s = state();
   if (!s.skip_pauses) return false;
+  s.skipped_milliseconds += milliseconds;
   try {
     s.pauses.push_back(milliseconds);
   } catch (...) {
@@ -222,6 +224,13 @@ void note(const char* line) noexcept {
   }
 }
 
+bool clock_skipped(std::uint64_t& milliseconds) noexcept {
+  const State& s = state();
+  if (!s.skip_pauses) return false;
+  milliseconds = s.skipped_milliseconds;
+  return true;
+}
+
 namespace test {
 
 void script(std::string call, std::vector<int> codes) {
@@ -233,6 +242,7 @@ void skip_pauses(bool skip) {
   State& s = state();
   s.skip_pauses = skip;
   s.pauses.clear();
+  s.skipped_milliseconds = 0;
 }
 
 std::vector<unsigned> pauses() { return state().pauses; }

@@ -12,6 +12,10 @@ std::uint32_t current_process_id() noexcept;
 // windows are served meanwhile.
 void sleep_milliseconds(unsigned milliseconds) noexcept;
 
+// Milliseconds on a clock that only goes forward (from an arbitrary start): for deadlines. While a test skips
+// the pauses, it is the sum of the pauses skipped.
+std::uint64_t monotonic_milliseconds() noexcept;
+
 // The same wait, never skipped.
 void wait_with_messages(unsigned milliseconds) noexcept;
 

@@ -10,6 +10,14 @@ namespace tavo {
 
 std::uint32_t current_process_id() noexcept { return static_cast<std::uint32_t>(::getpid()); }
 
+std::uint64_t monotonic_milliseconds() noexcept {
+  std::uint64_t skipped = 0;
+  if (sys::clock_skipped(skipped)) return skipped;
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+}
+
 void wait_with_messages(unsigned milliseconds) noexcept { block_thread(milliseconds); }
 
 void block_thread(unsigned milliseconds) noexcept {

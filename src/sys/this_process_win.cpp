@@ -7,6 +7,11 @@ namespace tavo {
 
 std::uint32_t current_process_id() noexcept { return ::GetCurrentProcessId(); }
 
+std::uint64_t monotonic_milliseconds() noexcept {
+  std::uint64_t skipped = 0;
+  return sys::clock_skipped(skipped) ? skipped : ::GetTickCount64();
+}
+
 void wait_with_messages(unsigned milliseconds) noexcept {
   const ULONGLONG end = ::GetTickCount64() + milliseconds;
   for (;;) {

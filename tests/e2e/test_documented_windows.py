@@ -1,11 +1,12 @@
 """Whole runs of TAVO-Setup.exe under Wine with the door's "Windows as documented" rules on (TAVO_DOCUMENTED),
 for what a user's Windows does and Wine does not show."""
 
+import os
 import subprocess
 import sys
 import time
 
-from tavo_e2e import SKIPPED, WINDOWS, InstallationTest, main, make_package, run_package_tool, setup_command, winpath
+from tavo_e2e import EOL, SKIPPED, WINDOWS, InstallationTest, main, make_package, run_package_tool, setup_command, winpath
 
 # Reparse tags: links (name surrogates, unknown tags) and the data tags of files stored elsewhere or differently.
 LINK_TAGS = {"symlink": 0xA000000C, "mount point": 0xA0000003, "unknown": 0x00000099}
@@ -30,6 +31,34 @@ class DocumentedWindows(InstallationTest):
                 # Held for 1.5 s, retried every 250 ms: the run cannot have finished sooner.
                 self.assertGreaterEqual(time.monotonic() - started, 1.5)
                 self.assertEqual(self.staging_leftovers(target), [])
+
+    def test_a_scanner_holding_the_files_for_twenty_seconds_is_waited_for(self):
+        package = make_package(self.tmp)
+        target = self.tmp / "Ziel"
+        started = time.monotonic()
+        run = self.run_with_rules(package, target, "rename_hold=32:20000:OneDrive.exe")
+        elapsed = time.monotonic() - started
+        self.assert_ok(run, package)
+        self.assert_installation(package, target)
+        self.assertGreaterEqual(elapsed, 20)  # the rename passed only once the hold was over
+        self.assertEqual(self.staging_leftovers(target), [])
+
+    def test_a_scanner_holding_the_files_past_sixty_seconds_fails_the_run_and_the_staging_folder_stays(self):
+        package = make_package(self.tmp)
+        target = self.tmp / "Ziel"
+        started = time.monotonic()
+        run = self.run_with_rules(package, target, "rename_hold=5:70000:MsMpEng.exe")
+        elapsed = time.monotonic() - started
+        self.assertEqual(run.returncode, 1, (run.stdout, run.stderr, package.result()))
+        self.assertTrue(package.result().startswith(b"ERROR" + EOL + b"Cannot finalize installation: "),
+                        package.result())
+        self.assertGreaterEqual(elapsed, 60)  # the run gave up only at the end of the wait
+        self.assertFalse(target.exists())
+        # The complete staging folder stays beside the target: it is the installation that could not be published.
+        leftovers = self.staging_leftovers(target)
+        self.assertEqual(len(leftovers), 1, leftovers)
+        os.rename(target.parent / leftovers[0], target)
+        self.assert_installation(package, target)
 
     def test_package_check_refuses_linked_reparse_points_and_accepts_data_tags(self):
         # The tree "Tavo" itself, a folder and a file below it.

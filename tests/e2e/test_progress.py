@@ -35,6 +35,7 @@ SLOW_MILLISECONDS = 2500  # each slow call: longer than the probe's second, far 
 # Calls of the run made slow, each once: the first flush, the first rename, the start of the device check and
 # the elevated start of the driver installer. None pumps messages meanwhile, as a slow call would not.
 SLOW_CALLS = ("FlushFileBuffers", "MoveFileExW", "CreateProcessW", "ShellExecuteExW")
+WAITING = "Warten auf Freigabe der Dateien"
 BULK_FILES = 48
 BULK_SIZE = 24 << 20  # about 1.2 GB in all: natively the line is drawn for a while
 WINDOW_BULK_SIZE = 1 << 20  # under Wine the run is held where the test looks: no need for a long run
@@ -72,10 +73,12 @@ class ProgressTest(whole.GuiSession, e2e.TempFolderTest):
         found = self.desktop._xdotool("search", "--onlyvisible", "--name", f"^{PROGRESS_TITLE}$")
         return found.stdout.split()
 
-    def start(self, package, door=None):
+    def start(self, package, door=None, documented=None):
         log = open(self.tmp / "wine-output.txt", "wb")
         self.addCleanup(log.close)
-        env = dict(self.wine.env, TAVO_DOOR=door) if door else self.wine.env
+        env = dict(self.wine.env, TAVO_DOOR=door) if door else dict(self.wine.env)
+        if documented:
+            env["TAVO_DOCUMENTED"] = documented
         process = subprocess.Popen([e2e.WINE_RUN, str(package.exe), "--target", e2e.winpath(self.target)],
                                    env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                                    start_new_session=True)
@@ -179,6 +182,27 @@ class ProgressTest(whole.GuiSession, e2e.TempFolderTest):
         self.assertEqual(phases[-2:], [CHECKING_DEVICE, SETTING_UP_DRIVER], lines)
         self.assertEqual(notes.read_text().splitlines(), ["owner=visible window of this process"])
         self.assertEqual(len(whole.tool_calls(self.target / "TAVO-Treiber-installieren.exe")), 1)
+
+    def test_window_shows_the_wait_while_a_scanner_holds_the_staging_folder(self):
+        package = e2e.make_package(self.tmp, tools={"device_binding.exe": whole.RECORDING_TOOL})
+        hold = self.tmp / "halt-warten"
+        hold.mkdir()
+        # Held for 15 s by a scanner; the run is held at the second lookup of the holders, 5 s into the wait.
+        process = self.start(package, f"pause=RmGetList:3:{e2e.winpath(hold)}",
+                             documented="rename_hold=32:15000:OneDrive.exe")
+        self.answer_box(process, whole.CONFIRM_TITLE, "progress-wait-1-confirmation")
+        self.assertTrue(self.wait_for_hold(process, hold), "the run was never held at the lookup of the holders")
+        state = self.window_state()
+        self.assertEqual(state.get("title"), PROGRESS_TITLE, state)
+        self.assertEqual(state.get("phase"), WAITING, state)
+        self.assertEqual(state.get("amount"), "Gehalten von: OneDrive.exe", state)
+        self.desktop._screenshot("progress-wait-2-waiting")
+        (hold / "go").touch()
+
+        box = self.answer_box(process, whole.TITLE, "progress-wait-3-completion")
+        self.assertEqual(box.text, whole.READY + "\n\n" + e2e.winpath(self.target))
+        self.assertEqual(process.wait(timeout=TIMEOUT), 0)
+        self.assertEqual(package.result(), e2e.OK_REPORT)
 
     @unittest.skipUnless(e2e.WINDOWS, "the progress window is the Windows build's")
     def test_failing_run_leaves_no_window_behind(self):

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "common/error.hpp"
 #include "fs/link_check.hpp"
@@ -126,6 +127,48 @@ TEST_F(DocumentedRules, HeldFolderRenamePassesOnceTheScannerLetsGo) {
   test::write_file(dir_ / L"frei.vorbereitung-1/a.txt", "a");
   test::finalize(dir_ / L"frei.vorbereitung-1", dir_ / L"frei");
   EXPECT_EQ(sys::documented::held_renames(), 0);
+}
+
+TEST_F(DocumentedRules, RenameHolderIsNamedByRmGetListWhileTheHoldLasts) {
+  sys::documented::Rules rules;
+  rules.rename_hold_error = ERROR_SHARING_VIOLATION;
+  rules.rename_hold_ms = 400;
+  rules.rename_holder = L"OneDrive.exe";
+  sys::documented::enforce(rules);
+  DWORD session = 0;
+  WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
+  ASSERT_EQ(sys::RmStartSession(&session, 0, key), static_cast<DWORD>(ERROR_SUCCESS));
+  const auto list = [session](UINT room, std::vector<RM_PROCESS_INFO>& holders, UINT& needed) {
+    holders.assign(room, RM_PROCESS_INFO{});
+    UINT count = room;
+    DWORD reasons = 0;
+    const DWORD error = sys::RmGetList(session, &needed, &count, room ? holders.data() : nullptr, &reasons);
+    holders.resize(error == ERROR_SUCCESS ? count : 0);
+    return error;
+  };
+  std::vector<RM_PROCESS_INFO> holders;
+  UINT needed = 0;
+  // No room: ERROR_MORE_DATA and the room needed; with it, the holder by its name.
+  EXPECT_EQ(list(0, holders, needed), static_cast<DWORD>(ERROR_MORE_DATA));
+  EXPECT_EQ(needed, 1u);
+  ASSERT_EQ(list(needed, holders, needed), static_cast<DWORD>(ERROR_SUCCESS));
+  ASSERT_EQ(holders.size(), 1u);
+  EXPECT_EQ(std::wstring(holders[0].strAppName), L"OneDrive.exe");
+  // The hold begins at the folder's first rename (a file's rename is not held); once it is over, nobody holds
+  // the folder: Wine's own answer names nobody.
+  test::write_file(dir_ / L"Gehalten/a.txt", "a");
+  test::write_file(dir_ / L"Datei.txt", "a");
+  const std::wstring file = fs::long_path_form(dir_ / L"Datei.txt").text();
+  const std::wstring moved_file = fs::long_path_form(dir_ / L"Verschoben.txt").text();
+  EXPECT_TRUE(sys::MoveFileExW(file.c_str(), moved_file.c_str(), 0));
+  const std::wstring folder = fs::long_path_form(dir_ / L"Gehalten").text();
+  const std::wstring moved = fs::long_path_form(dir_ / L"Frei").text();
+  EXPECT_FALSE(sys::MoveFileExW(folder.c_str(), moved.c_str(), 0));
+  EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  ::Sleep(450);
+  EXPECT_EQ(list(4, holders, needed), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_TRUE(holders.empty());
+  sys::RmEndSession(session);
 }
 
 }  // namespace
