@@ -149,6 +149,10 @@ inline DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) noexc
 inline DWORD GetFullPathNameW(LPCWSTR name, DWORD size, LPWSTR buffer, LPWSTR* file_part) noexcept {
   return ::GetFullPathNameW(name, size, buffer, file_part);
 }
+// The 8.3 short name of a long path, for the calls that take no "\\?\" (a program to start, its folder).
+inline DWORD GetShortPathNameW(LPCWSTR long_path, LPWSTR buffer, DWORD size) noexcept {
+  return ::GetShortPathNameW(long_path, buffer, size);
+}
 inline HRESULT SHGetKnownFolderPath(REFKNOWNFOLDERID id, DWORD flags, HANDLE token, PWSTR* path) noexcept {
   return ::SHGetKnownFolderPath(id, flags, token, path);
 }
