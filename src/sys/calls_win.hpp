@@ -149,10 +149,6 @@ inline DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) noexc
 inline DWORD GetFullPathNameW(LPCWSTR name, DWORD size, LPWSTR buffer, LPWSTR* file_part) noexcept {
   return ::GetFullPathNameW(name, size, buffer, file_part);
 }
-// The 8.3 short name of a long path, for the calls that take no "\\?\" (a program to start, its folder).
-inline DWORD GetShortPathNameW(LPCWSTR long_path, LPWSTR buffer, DWORD size) noexcept {
-  return ::GetShortPathNameW(long_path, buffer, size);
-}
 inline HRESULT SHGetKnownFolderPath(REFKNOWNFOLDERID id, DWORD flags, HANDLE token, PWSTR* path) noexcept {
   return ::SHGetKnownFolderPath(id, flags, token, path);
 }
@@ -164,5 +160,14 @@ inline DWORD GetCurrentProcessId() noexcept { return ::GetCurrentProcessId(); }
 inline void Sleep(DWORD milliseconds) noexcept { ::Sleep(milliseconds); }
 inline HANDLE GetStdHandle(DWORD which) noexcept { return ::GetStdHandle(which); }
 inline BOOL GetConsoleMode(HANDLE console, LPDWORD mode) noexcept { return ::GetConsoleMode(console, mode); }
+
+// Long paths: the settings writer rewrites its file on the one handle it read it with; the calls that take no
+// "\\?\" (a program to start, its folder) are given the 8.3 short name of a long path.
+inline BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER position, DWORD method) noexcept {
+  return refused("SetFilePointerEx") ? FALSE : ::SetFilePointerEx(file, distance, position, method);
+}
+inline DWORD GetShortPathNameW(LPCWSTR long_path, LPWSTR buffer, DWORD size) noexcept {
+  return ::GetShortPathNameW(long_path, buffer, size);
+}
 
 }  // namespace tavo::sys
