@@ -34,12 +34,13 @@ std::wstring folder_value(const fs::Path& folder) {
   return value;
 }
 
-// The encoding that the settings file has by its first bytes; a file that cannot be read is judged as narrow,
-// the encoding that holds the least.
+// The encoding that the settings file has by its first bytes. A file that cannot be read now could not be
+// written either: refused at once.
 IniEncoding settings_encoding(const fs::Path& settings_file) {
   std::optional<fs::InputFile> file = fs::InputFile::open(settings_file);
   const std::optional<std::string> start = file ? file->read_up_to(3) : std::nullopt;
-  return start ? ini_encoding_of(*start) : IniEncoding::narrow;
+  if (!start) throw Error("Cannot configure editor");
+  return ini_encoding_of(*start);
 }
 
 }  // namespace
