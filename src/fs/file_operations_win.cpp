@@ -4,19 +4,20 @@
 #include "fs/file_copy_win.hpp"
 #include "fs/file_operations.hpp"
 #include "fs/filesystem_error.hpp"
+#include "fs/path_forms.hpp"
 
 namespace tavo::fs {
 
 namespace detail {
 
 std::error_code make_directory(const Path& path) {
-  return sys::CreateDirectoryW(path.text().c_str(), nullptr)
+  return sys::CreateDirectoryW(system_path_text(path).c_str(), nullptr)
              ? std::error_code()
              : last_system_error();
 }
 
 bool is_directory(const Path& path) {
-  const DWORD attributes = sys::GetFileAttributesW(path.text().c_str());
+  const DWORD attributes = sys::GetFileAttributesW(system_path_text(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -25,8 +26,10 @@ std::error_code not_found_code() noexcept { return system_error_code(ERROR_PATH_
 }  // namespace detail
 
 void copy_file(const Path& from, const Path& to, bool overwrite) {
-  const std::error_code error = overwrite ? win_copy::copy_file_over(from.text().c_str(), to.text().c_str(), nullptr)
-                                          : win_copy::copy_file_from(from.text().c_str(), to.text().c_str(), nullptr);
+  const std::wstring source = system_path_text(from);
+  const std::wstring destination = system_path_text(to);
+  const std::error_code error = overwrite ? win_copy::copy_file_over(source.c_str(), destination.c_str(), nullptr)
+                                          : win_copy::copy_file_from(source.c_str(), destination.c_str(), nullptr);
   if (error) throw FileSystemError("copy_file", error, from, to);
 }
 

@@ -7,6 +7,7 @@
 #include "fs/file_status.hpp"
 #include "fs/filesystem_error.hpp"
 #include "fs/reparse_tags_win.hpp"
+#include "fs/path_forms.hpp"
 
 namespace tavo::fs {
 namespace {
@@ -19,7 +20,7 @@ FileType type_from_attributes(DWORD attributes) {
 
 // A link (symbolic link, junction) is opened, which resolves it, and its target's attributes read.
 FileType status_through_link(const Path& path) {
-  win::UniqueFileHandle handle(sys::CreateFileW(path.text().c_str(), 0,
+  win::UniqueFileHandle handle(sys::CreateFileW(system_path_text(path).c_str(), 0,
                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) {
@@ -37,7 +38,7 @@ FileType status_through_link(const Path& path) {
 FileType status(const Path& path) {
   if (path.has_embedded_nul()) return FileType::not_found;
   const DWORD attributes =
-      sys::GetFileAttributesW(path.text().c_str());
+      sys::GetFileAttributesW(system_path_text(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const std::error_code code = last_system_error();
     if (code == ErrorCondition::not_found) return FileType::not_found;
@@ -47,7 +48,7 @@ FileType status(const Path& path) {
   // A reparse point with a data tag (a cloud file) is a plain entry, told by its own attributes and never opened
   // through its filter; a link, or a tag that cannot be read, is resolved as before.
   FILE_ATTRIBUTE_TAG_INFO own{};
-  if (win_reparse::read_attribute_tag(path.text().c_str(), own) || win_reparse::is_link_by_tag(own)) {
+  if (win_reparse::read_attribute_tag(system_path_text(path).c_str(), own) || win_reparse::is_link_by_tag(own)) {
     return status_through_link(path);
   }
   return type_from_attributes(own.FileAttributes);
@@ -56,7 +57,7 @@ FileType status(const Path& path) {
 bool exists(const Path& path) {
   if (path.has_embedded_nul()) return false;
   // GetFileAttributesW reports a link itself, not its target.
-  if (sys::GetFileAttributesW(path.text().c_str()) !=
+  if (sys::GetFileAttributesW(system_path_text(path).c_str()) !=
       INVALID_FILE_ATTRIBUTES)
     return true;
   const std::error_code code = last_system_error();

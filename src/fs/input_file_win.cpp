@@ -5,6 +5,7 @@
 
 #include "fs/file_copy_win.hpp"
 #include "fs/input_file.hpp"
+#include "fs/path_forms.hpp"
 
 namespace tavo::fs {
 namespace {
@@ -19,7 +20,7 @@ std::optional<InputFile> InputFile::open(const Path& path) {
   if (path.has_embedded_nul()) return std::nullopt;
   // Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened.
   const HANDLE handle =
-      sys::CreateFileW(path.text().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+      sys::CreateFileW(system_path_text(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   InputFile file(reinterpret_cast<std::intptr_t>(handle));

@@ -29,4 +29,25 @@ Path absolute(const Path& path) {
   }
 }
 
+Path launch_form(const Path& path, std::size_t limit) {
+  if (path.text().size() < limit) return path;
+  // GetShortPathNameW takes the long-path form (learn.microsoft.com: "prepend \\?\ to the path") and keeps it.
+  const std::wstring full = system_path_text(path);
+  std::vector<wchar_t> buffer(full.size() + 1);
+  for (;;) {
+    const DWORD length = sys::GetShortPathNameW(full.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return path;  // no short name: the plain path, refused as a launch
+    if (length < buffer.size()) {
+      std::wstring text(buffer.data(), length);
+      if (text.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+        text.replace(0, 8, L"\\\\");
+      } else if (text.rfind(L"\\\\?\\", 0) == 0) {
+        text.erase(0, 4);
+      }
+      return text.size() < limit ? Path(std::move(text)) : path;
+    }
+    buffer.resize(length);  // the size it needs, terminator included
+  }
+}
+
 }  // namespace tavo::fs

@@ -4,6 +4,7 @@
 #include "fs/reparse_tags_win.hpp"
 #include "fs/text_file.hpp"
 #include "fs/write_all_win.hpp"
+#include "fs/path_forms.hpp"
 
 namespace tavo::fs {
 namespace {
@@ -41,7 +42,7 @@ bool write_text_file(const Path& path, std::string_view text) {
   // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened itself, seen and left alone, never written through.
   // Nothing is truncated before the file has proven to be our own; others may go on reading it meanwhile.
   // FILE_READ_ATTRIBUTES: a reparse point's tag is read on this handle (FileAttributeTagInfo needs it).
-  win::UniqueFileHandle file(sys::CreateFileW(path.text().c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, kShareAll,
+  win::UniqueFileHandle file(sys::CreateFileW(system_path_text(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, kShareAll,
                                               nullptr, OPEN_ALWAYS,
                                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file || !is_plain_file_of_its_own(file.get()) ||

@@ -1,8 +1,11 @@
 #include "install/editor_config.hpp"
 
+#include <optional>
 #include <string>
 
 #include "common/error.hpp"
+#include "fs/input_file.hpp"
+#include "install/ini_encoding.hpp"
 #include "install/private_profile.hpp"
 
 namespace tavo::install {
@@ -21,26 +24,47 @@ constexpr FolderSetting kFolderSettings[] = {
     {L"StaticPath", L"TavoOS", L"Tavo/OS"},        {L"StaticPath", L"Tavo", L"Tavo"},
 };
 
-}  // namespace
-
-void write_editor_setting(const fs::Path& settings_file, std::wstring_view section, std::wstring_view key,
-                          const fs::Path& folder) {
-  // The editor reads folder values in generic form with a final separator.
+// The editor reads folder values in generic form with a final separator.
+std::wstring folder_value(const fs::Path& folder) {
   std::wstring value = folder.text();
   for (wchar_t& c : value) {
     if (c == L'\\') c = L'/';
   }
   value += L'/';
-  if (!write_private_profile_string(section, key, value, settings_file)) throw Error("Cannot configure editor");
+  return value;
 }
 
-void check_editor_folders(const fs::Path& target_dir) {
+// The encoding that the settings file has by its first bytes. A file that cannot be read now could not be
+// written either: refused at once.
+IniEncoding settings_encoding(const fs::Path& settings_file) {
+  std::optional<fs::InputFile> file = fs::InputFile::open(settings_file);
+  const std::optional<std::string> start = file ? file->read_up_to(3) : std::nullopt;
+  if (!start) throw Error("Cannot configure editor");
+  return ini_encoding_of(*start);
+}
+
+}  // namespace
+
+void write_editor_setting(const fs::Path& settings_file, std::wstring_view section, std::wstring_view key,
+                          const fs::Path& folder) {
+  if (!write_private_profile_string(section, key, folder_value(folder), settings_file)) {
+    throw Error("Cannot configure editor");
+  }
+}
+
+void check_editor_folders(const fs::Path& target_dir, const fs::Path& settings_file) {
   if (target_dir.text().find_first_of(L"\r\n") != std::wstring::npos) throw Error("Cannot configure editor");
+  const IniEncoding encoding = settings_encoding(settings_file);
+  for (const FolderSetting& setting : kFolderSettings) {
+    if (!ini_elements(folder_value(fs::join(target_dir, setting.folder)), encoding)) {
+      throw Error("Cannot configure editor");
+    }
+  }
 }
 
 void configure_editor(const fs::Path& staging_dir, const fs::Path& target_dir) {
-  check_editor_folders(target_dir);
   const fs::Path settings_file = fs::join(staging_dir, L"App/Bin/tset.ini");
+  check_editor_folders(target_dir, settings_file);
   for (const FolderSetting& setting : kFolderSettings) {
     write_editor_setting(settings_file, setting.section, setting.key, fs::join(target_dir, setting.folder));
   }

@@ -11,10 +11,12 @@ namespace tavo::install {
 // setting that cannot be written.
 void configure_editor(const fs::Path& staging_dir, const fs::Path& target_dir);
 
-// Raises Error "Cannot configure editor" when the settings could not hold folders under `target_dir`
-// (a line break in its text would split a line of tset.ini), so that such a target is refused before anything
-// is written.
-void check_editor_folders(const fs::Path& target_dir);
+// Raises Error "Cannot configure editor" when the settings file (or its template) `settings_file` could not hold
+// the folders under `target_dir` exactly: a line break in its text would split a line of tset.ini, and a
+// character that the file's encoding lacks (a narrow file on Windows is in the ANSI code page) would point the
+// editor at a folder that does not exist. So such a target is refused before anything is written; so is a
+// settings file that cannot be read.
+void check_editor_folders(const fs::Path& target_dir, const fs::Path& settings_file);
 
 // Writes `folder` as the value of `key` in `section`: its text with forward slashes and a final "/".
 // Raises Error "Cannot configure editor".

@@ -33,13 +33,13 @@ IniText decode_ini_text(std::string_view bytes) {
   if (starts_with(bytes, kUtf16LeBom)) return decode_utf16(IniEncoding::utf16le, bytes.substr(kUtf16LeBom.size()));
   if (starts_with(bytes, kUtf16BeBom)) return decode_utf16(IniEncoding::utf16be, bytes.substr(kUtf16BeBom.size()));
   if (starts_with(bytes, kUtf8Bom)) return IniText{IniEncoding::utf8_bom, wide_from_utf8(bytes.substr(3)), {}};
-  return IniText{IniEncoding::narrow, wide_from_utf8(bytes), {}};
+  return IniText{IniEncoding::narrow, detail::narrow_elements(bytes), {}};
 }
 
 std::string encode_ini_text(const IniText& text) {
   switch (text.encoding) {
     case IniEncoding::narrow:
-      return utf8_from_wide(text.text);
+      return detail::narrow_bytes(text.text);
     case IniEncoding::utf8_bom:
       return std::string(kUtf8Bom) + utf8_from_wide(text.text);
     case IniEncoding::utf16le:
@@ -58,7 +58,10 @@ std::string encode_ini_text(const IniText& text) {
   return out + text.odd_byte;
 }
 
-std::wstring ini_elements(std::wstring_view wide, IniEncoding encoding) {
+IniEncoding ini_encoding_of(std::string_view first_bytes) { return decode_ini_text(first_bytes).encoding; }
+
+std::optional<std::wstring> ini_elements(std::wstring_view wide, IniEncoding encoding) {
+  if (encoding == IniEncoding::narrow) return detail::exact_narrow_elements(wide);
   const bool utf16 = encoding == IniEncoding::utf16le || encoding == IniEncoding::utf16be;
   if (!utf16 || sizeof(wchar_t) == 2) return std::wstring(wide);
   std::wstring units;

@@ -1,25 +1,16 @@
 #include "sys/calls_posix.hpp"
 
 #include <cerrno>
+#include <optional>
 #include <string>
 
 #include "sys/handles_posix.hpp"
 #include "common/utf8.hpp"
 #include "fs/write_all_posix.hpp"
-#include "install/ini_encoding.hpp"
-#include "install/ini_text.hpp"
 #include "install/private_profile.hpp"
 
 namespace tavo::install {
 namespace {
-
-// A line break in a name or value would add lines of its own to the file; a "]" would end the section
-// header early and an "=" in a key would split it. Windows paths cannot hold these, POSIX names can.
-bool is_writable_entry(std::wstring_view section, std::wstring_view key, std::wstring_view value) noexcept {
-  auto has_line_break = [](std::wstring_view text) { return text.find_first_of(L"\r\n") != std::wstring_view::npos; };
-  return !has_line_break(section) && !has_line_break(key) && !has_line_break(value) &&
-         section.find(L']') == std::wstring_view::npos && key.find(L'=') == std::wstring_view::npos;
-}
 
 bool read_all(int fd, std::string& bytes) {
   char buffer[16384];
@@ -45,7 +36,6 @@ bool write_all_at_start(int fd, const std::string& bytes) {
 
 bool write_private_profile_string(std::wstring_view section, std::wstring_view key, std::wstring_view value,
                                   const fs::Path& file) {
-  if (!is_writable_entry(section, key, value)) return false;
   // Like the Windows writer, a missing file is created.
   posix::UniqueFd fd(
       sys::open(utf8_from_wide(file.text()).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
@@ -58,10 +48,8 @@ bool write_private_profile_string(std::wstring_view section, std::wstring_view k
 
   std::string bytes;
   if (!read_all(fd.get(), bytes)) return false;
-  IniText text = decode_ini_text(bytes);
-  text.text = with_profile_string(text.text, ini_elements(section, text.encoding), ini_elements(key, text.encoding),
-                                  ini_elements(value, text.encoding));
-  if (!write_all_at_start(fd.get(), encode_ini_text(text))) return false;
+  const std::optional<std::string> edited = with_private_profile_string(bytes, section, key, value);
+  if (!edited || !write_all_at_start(fd.get(), *edited)) return false;
   return sys::close(fd.release()) == 0;
 }
 

@@ -66,7 +66,7 @@ void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, c
   }
 
   // Settings that could not be written are refused now, not after the whole tree was copied.
-  check_editor_folders(target_dir);
+  check_editor_folders(target_dir, fs::join(payload_dir, verify::kPayloadFileNames[2]));  // the tset.ini template
 
   // The staging folder beside such a target would lie inside the trees it is copied from: the copy would
   // never end, and the package's original software would be written to. The spelling gives a quick answer;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "sys/handles_win.hpp"
+#include "fs/path_forms.hpp"
 #include "setup/elevated_launch.hpp"
 #include "setup/owner_window_win.hpp"
 
@@ -11,7 +12,8 @@ namespace tavo::setup {
 static_assert(sizeof(SHELLEXECUTEINFOW) == 112, "the x64 layout of SHELLEXECUTEINFOW");
 
 std::optional<std::uint32_t> run_elevated(const fs::Path& program) {
-  const std::wstring file = program.text();
+  // ShellExecuteExW takes no long-path form: in a deep target the installer is started by its short name.
+  const std::wstring file = fs::launch_form(program, MAX_PATH).text();
   // The progress window owns the consent prompt, which then comes up in front of it; no parameters, no
   // working directory: the installer starts in our current directory.
   SHELLEXECUTEINFOW info{};

@@ -5,6 +5,7 @@
 
 #include "common/error.hpp"
 #include "sys/handles_win.hpp"
+#include "fs/path_forms.hpp"
 #include "setup/logged_process.hpp"
 
 namespace tavo::setup {
@@ -19,7 +20,7 @@ std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& ar
   inheritable.lpSecurityDescriptor = nullptr;
   inheritable.bInheritHandle = TRUE;
 
-  win::UniqueFileHandle log_handle(sys::CreateFileW(log.text().c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+  win::UniqueFileHandle log_handle(sys::CreateFileW(fs::system_path_text(log).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                                         &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!log_handle) throw Error("Cannot create installation log");
   // Not checked: without it the tool starts with an invalid standard input.
@@ -33,16 +34,19 @@ std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& ar
   startup.hStdOutput = log_handle.get();
   startup.hStdError = log_handle.get();
 
+  // Neither the application name nor the current directory takes the long-path form, and a current directory
+  // holds at most MAX_PATH - 2 characters and its final backslash: in a deep target both are the short names.
+  const fs::Path application = fs::launch_form(program, MAX_PATH);
+  const fs::Path folder = fs::launch_form(fs::parent(program), MAX_PATH - 1);
   // The program quoted (its folder may hold blanks), the argument as it is; CreateProcessW may write into the
   // buffer, so it is a writable copy with its terminating NUL.
-  const std::wstring line = L"\"" + program.text() + L"\" " + argument;
+  const std::wstring line = L"\"" + application.text() + L"\" " + argument;
   std::vector<wchar_t> command_line(line.begin(), line.end());
   command_line.push_back(L'\0');
-  const fs::Path folder = fs::parent(program);
 
   PROCESS_INFORMATION process_info{};
   const BOOL started =
-      sys::CreateProcessW(program.text().c_str(), command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+      sys::CreateProcessW(application.text().c_str(), command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                               nullptr, folder.empty() ? nullptr : folder.text().c_str(), &startup, &process_info);
   std::uint32_t exit_code = 1;
   if (started) {

@@ -222,4 +222,13 @@ inline void Sleep(DWORD milliseconds) noexcept { ::Sleep(milliseconds); }
 inline HANDLE GetStdHandle(DWORD which) noexcept { return ::GetStdHandle(which); }
 inline BOOL GetConsoleMode(HANDLE console, LPDWORD mode) noexcept { return ::GetConsoleMode(console, mode); }
 
+// Long paths: the settings writer rewrites its file on the one handle it read it with; the calls that take no
+// "\\?\" (a program to start, its folder) are given the 8.3 short name of a long path.
+inline BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER position, DWORD method) noexcept {
+  return refused("SetFilePointerEx") ? FALSE : ::SetFilePointerEx(file, distance, position, method);
+}
+inline DWORD GetShortPathNameW(LPCWSTR long_path, LPWSTR buffer, DWORD size) noexcept {
+  return ::GetShortPathNameW(long_path, buffer, size);
+}
+
 }  // namespace tavo::sys

@@ -167,17 +167,58 @@ class Installation(InstallationTest):
         os.symlink(package.source / "Tavo/Liesmich.txt", package.source / "Tavo/OS/verweis.txt")
         self.assert_refused(self.install(package, self.tmp / "Ziel"), package, b"Linked source files are unsupported")
 
-    def test_paths_longer_than_260_characters_install(self):
-        package = make_package(self.tmp)
+    def install_with_long_paths(self, package, target, deep):
+        # Without the LongPathsEnabled policy Windows refuses plain paths of MAX_PATH characters and more; the
+        # door's "max_path" rule does the same under Wine. Either way the run must install.
+        for rules in ("", "max_path"):
+            with self.subTest(rules=rules):
+                env = dict(self.env, TAVO_DOCUMENTED=rules) if rules else self.env
+                run = run_setup(package, "--prepare-only", "--target", winpath(target), env=env)
+                self.assert_ok(run, package)
+                self.assert_installation(package, target)
+                self.assertEqual((target / "Tavo" / deep).read_bytes(), b"deep")
+                package.result_file.unlink()
+                shutil.rmtree(target)
+
+    def add_deep_file(self, package):
         deep = "/".join(["Unterordner mit einem recht langen Namen"] * 6) + "/datei.bin"
-        files = software_files(120, True)
         (package.source / "Tavo" / deep).parent.mkdir(parents=True)
         (package.source / "Tavo" / deep).write_bytes(b"deep")
-        write_manifest(package.source, sorted(files) + ["Tavo/" + deep])
+        package.software["Tavo/" + deep] = b"deep"
+        write_manifest(package.source, sorted(package.software))
+        return deep
+
+    def test_paths_longer_than_260_characters_install(self):
+        package = make_package(self.tmp)
+        deep = self.add_deep_file(package)
         target = self.tmp / "Ziel"
         self.assertGreater(len(winpath(target / "Tavo" / deep)), 260)
-        self.assert_ok(self.install(package, target), package)
-        self.assertEqual((target / "Tavo" / deep).read_bytes(), b"deep")
+        self.install_with_long_paths(package, target, deep)
+
+    def test_target_and_package_both_longer_than_260_characters_install(self):
+        # The program's own folder, its result file, the marker, the settings file and the staging folder all
+        # lie past MAX_PATH.
+        long_folder = "/".join(["Ein Ordner mit einem ziemlich langen Namen"] * 6)
+        package = make_package(self.tmp / "Pakete" / long_folder)
+        deep = self.add_deep_file(package)
+        target = self.tmp / "Ziele" / long_folder / "Tessaroll TAVO-x64"
+        self.assertGreater(len(winpath(package.result_file)), 260)
+        self.assertGreater(len(winpath(target / "App/Bin/tset.ini")), 260)
+        self.install_with_long_paths(package, target, deep)
+
+    def test_target_the_ansi_template_cannot_hold_is_refused_before_anything_is_written(self):
+        if not WINDOWS:
+            self.skipTest("natively a template without a byte-order mark is UTF-8 and holds every character")
+        # Wine's ANSI code page is that of the Unix locale, 1252 here: no Polish, no Japanese letters.
+        package = make_package(self.tmp)
+        parent = self.tmp / "Ziele"
+        parent.mkdir()
+        before = snapshot(package.root)
+        run = self.install(package, parent / "\u0141\u00f3d\u017a \u6771\u4eac \u00c6r\u00f8")
+        self.assert_refused(run, package, b"Cannot configure editor")
+        self.assertEqual(list(parent.iterdir()), [])
+        package.result_file.unlink()
+        self.assertEqual(snapshot(package.root), before)
 
     def test_target_inside_the_original_software_is_refused_before_anything_is_written(self):
         package = make_package(self.tmp)

@@ -8,6 +8,9 @@
 #include "support/test_support.hpp"
 
 namespace tavo::install {
+
+bool narrow_holds_every_character() { return ::GetACP() == CP_UTF8; }
+
 namespace {
 
 using test::read_file;
@@ -44,6 +47,18 @@ TEST(EditorConfigWindows, FileHeldOpenByAnotherRaisesWithNoSettingWritten) {
     ::ReadFile(held.get(), buffer, sizeof buffer, &got, nullptr);
     return std::string(buffer, got);
   }());
+}
+
+TEST(EditorConfigWindows, NarrowTemplateTakesTheAnsiCodePageAndRefusesWhatItLacks) {
+  if (::GetACP() != 1252) GTEST_SKIP() << "the expected bytes are those of code page 1252 (Wine's usual one)";
+  TempDir dir;
+  const fs::Path file = dir / L"tset.ini";
+  write_file(file, "[S]\r\n");
+  write_editor_setting(file, L"S", L"k", fs::Path(L"D:\\Z\u00fcrich \u00c6r\u00f8"));
+  EXPECT_EQ(read_file(file), "[S]\r\nk=D:/Z\xfcrich \xc6r\xf8/\r\n");
+  // "\u0141" has a best fit "L" in 1252: never written as that.
+  EXPECT_THROW(write_editor_setting(file, L"S", L"k", fs::Path(L"D:\\\u0141\u00f3d\u017a")), Error);
+  EXPECT_EQ(read_file(file), "[S]\r\nk=D:/Z\xfcrich \xc6r\xf8/\r\n");
 }
 
 }  // namespace

@@ -43,18 +43,19 @@ TEST(IniEncoding, Utf16TextIsReadAsUnits) {
 
 TEST(IniEncoding, ValuesBecomeUtf16UnitsForUtf16Files) {
   const std::wstring value = L"x\u00fc" + std::wstring(1, static_cast<wchar_t>(0x1F600 <= WCHAR_MAX ? 0x1F600 : 0xD83D));
-  const std::wstring units = ini_elements(value, IniEncoding::utf16le);
+  const std::wstring units = ini_elements(value, IniEncoding::utf16le).value();
   if constexpr (sizeof(wchar_t) == 2) {
     EXPECT_EQ(units, value);
   } else {
     EXPECT_EQ(units, (std::wstring{L'x', L'\u00fc', static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)}));
   }
-  EXPECT_EQ(ini_elements(value, IniEncoding::narrow), value);
+  EXPECT_EQ(ini_elements(value, IniEncoding::utf8_bom), value);
+  EXPECT_EQ(ini_elements(L"[StaticPath]", IniEncoding::narrow), L"[StaticPath]");  // ASCII in every code page
 }
 
 TEST(IniEncoding, EditedUtf16TextKeepsItsEncoding) {
   IniText text = decode_ini_text("\xff\xfe[\0A\0]\0"s);
-  text.text += ini_elements(L"\u00e4", text.encoding);
+  text.text += ini_elements(L"\u00e4", text.encoding).value();
   EXPECT_EQ(encode_ini_text(text), "\xff\xfe[\0A\0]\0\xe4\0"s);
 }
 
