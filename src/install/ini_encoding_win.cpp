@@ -1,4 +1,4 @@
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
 #include "common/code_page.hpp"
 #include "install/ini_encoding.hpp"

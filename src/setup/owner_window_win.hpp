@@ -1,7 +1,7 @@
 #pragma once
 // The window that owns what the run shows of its own: the progress window while it is on screen.
 
-#include <windows.h>
+#include "sys/calls_win.hpp"
 
 namespace tavo::setup {
 

@@ -9,6 +9,8 @@
 // commctrl.h needs the types of windows.h.
 #include <commctrl.h>
 
+#include "sys/calls_win.hpp"
+
 #include <atomic>
 #include <string>
 
@@ -291,7 +293,9 @@ class ProgressWindow final : public ProgressView {
     shown_window.store(nullptr);
     // The loop ends on the message whether it comes for the window or for the thread.
     if (window_ == nullptr || !::PostMessageW(window_, kEnd, 0, 0)) ::PostThreadMessageW(thread_id_, kEnd, 0, 0);
-    ::WaitForSingleObject(thread_.get(), INFINITE);  // the window is gone with its thread
+    // The window is gone with its thread. Should the wait itself fail, the thread is left to end by itself: its
+    // view lives until the program ends.
+    if (sys::WaitForSingleObject(thread_.get(), INFINITE) != WAIT_OBJECT_0) return;
     thread_.reset();
     ready_.reset();
     window_ = nullptr;

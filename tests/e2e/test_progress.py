@@ -183,6 +183,7 @@ class ProgressTest(whole.GuiSession, e2e.TempFolderTest):
         self.assertEqual(notes.read_text().splitlines(), ["owner=visible window of this process"])
         self.assertEqual(len(whole.tool_calls(self.target / "TAVO-Treiber-installieren.exe")), 1)
 
+    @unittest.skipUnless(e2e.WINDOWS, "the progress window is the Windows build's")
     def test_window_shows_the_wait_while_a_scanner_holds_the_staging_folder(self):
         package = e2e.make_package(self.tmp, tools={"device_binding.exe": whole.RECORDING_TOOL})
         hold = self.tmp / "halt-warten"
