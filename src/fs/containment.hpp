@@ -20,4 +20,10 @@ namespace tavo::fs {
 // read or listed is an error, and `within` is then not set.
 [[nodiscard]] std::error_code lies_within_on_disk(const HeldFolder& folder, const HeldFolder& tree, bool& within);
 
+namespace detail {
+// The platform's search. Strict, the first failure on the way ends it and is returned; else only what could be
+// searched counts. `within` says what was found, also before a failure.
+std::error_code search_on_disk(const HeldFolder& folder, const HeldFolder& tree, bool strict, bool& within);
+}  // namespace detail
+
 }  // namespace tavo::fs

@@ -34,9 +34,11 @@ struct IdentitySearch {
   [[noreturn]] void fail(const std::error_code& error) const { throw Skipped{error}; }
 };
 
-// The search. Strict, the first failure on the way ends it and is returned; else only what could be searched
-// counts (a parent that cannot be opened ends the way up, a folder that cannot be listed the way down).
-std::error_code search(const HeldFolder& folder, const HeldFolder& tree, bool strict, bool& within) {
+}  // namespace
+
+// Up through ".." and down through the tree. Not strict, a parent that cannot be opened ends the way up and a
+// folder that cannot be listed the way down.
+std::error_code detail::search_on_disk(const HeldFolder& folder, const HeldFolder& tree, bool strict, bool& within) {
   within = false;
   FileIdentity wanted;
   FileIdentity top;
@@ -70,21 +72,6 @@ std::error_code search(const HeldFolder& folder, const HeldFolder& tree, bool st
   }
   within = search.found;
   return {};
-}
-
-}  // namespace
-
-bool lies_within_on_disk(const HeldFolder& folder, const HeldFolder& tree) {
-  bool within = false;
-  (void)search(folder, tree, false, within);
-  return within;
-}
-
-std::error_code lies_within_on_disk(const HeldFolder& folder, const HeldFolder& tree, bool& within) {
-  bool found = false;
-  const std::error_code error = search(folder, tree, true, found);
-  if (!error || found) within = found;
-  return found ? std::error_code() : error;
 }
 
 }  // namespace tavo::fs

@@ -12,11 +12,9 @@
 
 namespace tavo::fs {
 
-namespace {
-
-// The search. Strict, the first failure on the way ends it and is returned; else a folder that cannot be
-// opened or listed is passed over (it cannot receive anything through this walk either).
-std::error_code search(const HeldFolder& folder, const HeldFolder& tree, bool strict, bool& within) {
+// Down through the tree. Not strict, a folder that cannot be opened or listed is passed over (it cannot
+// receive anything through this walk either).
+std::error_code detail::search_on_disk(const HeldFolder& folder, const HeldFolder& tree, bool strict, bool& within) {
   within = false;
   // The held folder's own identity: the 128-bit file id, as the search below reads it of every folder.
   FileIdentity wanted;
@@ -53,21 +51,6 @@ std::error_code search(const HeldFolder& folder, const HeldFolder& tree, bool st
     if (strict && ::GetLastError() != ERROR_NO_MORE_FILES) return last_system_error();
   }
   return {};
-}
-
-}  // namespace
-
-bool lies_within_on_disk(const HeldFolder& folder, const HeldFolder& tree) {
-  bool within = false;
-  (void)search(folder, tree, false, within);
-  return within;
-}
-
-std::error_code lies_within_on_disk(const HeldFolder& folder, const HeldFolder& tree, bool& within) {
-  bool found = false;
-  const std::error_code error = search(folder, tree, true, found);
-  if (!error || found) within = found;
-  return found ? std::error_code() : error;
 }
 
 }  // namespace tavo::fs
