@@ -30,16 +30,6 @@ struct ZipArchiveTraits {
   throw PackageError("Cannot write the archive: " + what + ": " + ::zip_strerror(archive));
 }
 
-std::string lower_hex(const unsigned char (&digest)[verify::sha256_digest_size]) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (const unsigned char byte : digest) {
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 0xF];
-  }
-  return text;
-}
-
 // One file's content for the library: read from our own handle below the held root, hashed as it is read, and
 // checked at its end. The library reads it once, when the archive is closed. The first failure of any file is
 // kept in `failure`, as the library's own text for it says little.
@@ -114,7 +104,7 @@ class FileSource {
     fs::Fingerprint after;
     if (const std::error_code error = file_->fingerprint(after)) return failed(error.message(), ZIP_ER_READ, error.value());
     if (after != before_) return failed("changed while it was archived", ZIP_ER_CHANGED, 0);
-    if (expected_ != nullptr && lower_hex(digest) != *expected_) {
+    if (expected_ != nullptr && verify::lower_hex(digest) != *expected_) {
       return failed("changed after it was checked (its digest no longer matches the manifest)", ZIP_ER_CHANGED, 0);
     }
     return 0;

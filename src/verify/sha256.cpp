@@ -15,6 +15,15 @@ namespace {
 
 constexpr std::size_t kChunkSize = 0x10000;
 
+// The run's one engine (per thread): its algorithm provider is opened at the first digest and kept, as opening
+// it costs more than hashing a small file.
+Sha256Engine& run_engine() {
+  static thread_local const std::unique_ptr<Sha256Engine> engine = make_platform_sha256_engine();
+  return *engine;
+}
+
+}  // namespace
+
 std::string lower_hex(const unsigned char (&digest)[sha256_digest_size]) {
   constexpr char kDigits[] = "0123456789abcdef";
   std::string text;
@@ -25,15 +34,6 @@ std::string lower_hex(const unsigned char (&digest)[sha256_digest_size]) {
   }
   return text;
 }
-
-// The run's one engine (per thread): its algorithm provider is opened at the first digest and kept, as opening
-// it costs more than hashing a small file.
-Sha256Engine& run_engine() {
-  static thread_local const std::unique_ptr<Sha256Engine> engine = make_platform_sha256_engine();
-  return *engine;
-}
-
-}  // namespace
 
 std::string file_sha256(fs::InputFile& file, Sha256Engine& engine) {
   if (!engine.open_provider()) throw Error("SHA256 unavailable");

@@ -25,6 +25,9 @@ class Sha256Engine {
 // The platform's engine: Windows CNG (BCrypt), OpenSSL's libcrypto elsewhere. Nothing is opened yet.
 std::unique_ptr<Sha256Engine> make_platform_sha256_engine();
 
+// A digest as 64 lower-case hexadecimal characters, as manifests list it.
+std::string lower_hex(const unsigned char (&digest)[sha256_digest_size]);
+
 // file_sha256 with a given engine, so that tests can make a platform step fail.
 std::string file_sha256(const fs::Path& path, Sha256Engine& engine);
 std::string file_sha256(fs::InputFile& file, Sha256Engine& engine);
