@@ -26,7 +26,6 @@ using verify::kSourceFolderName;
 constexpr wchar_t kResultFileName[] = L"Setup-Ergebnis.txt";
 constexpr wchar_t kStagingMark[] = L".vorbereitung-";
 constexpr wchar_t kSetupProgramName[] = L"TAVO-Setup.exe";
-constexpr std::size_t kNameStart = 66;  // 64 digest characters and two blanks
 
 std::wstring parent_of(std::wstring_view path) {
   const std::size_t slash = path.rfind(L'/');
@@ -83,10 +82,10 @@ std::optional<std::map<std::wstring, ListedLine>> listed_names(const fs::Path& f
   std::uint32_t number = 0;
   while (lines.next(line)) {
     ++number;
-    if (lines.too_long() || line.size() <= kNameStart || line.compare(64, 2, "  ") != 0) continue;
-    const std::string_view name = std::string_view(line).substr(kNameStart);
+    if (lines.too_long() || !verify::has_line_layout(line)) continue;
+    const std::string_view name = std::string_view(line).substr(verify::kNameStart);
     const auto [at, added] =
-        listed.emplace(listing_key(verify::wide_from_utf8_file_name(name)), ListedLine{number, line.substr(0, 64)});
+        listed.emplace(listing_key(verify::wide_from_utf8_file_name(name)), ListedLine{number, line.substr(0, verify::kDigestLength)});
     if (!added && report_twice) {
       problems.add(utf8_from_wide(folder_name) + "/" + std::string(name) + " (" + utf8_from_wide(kManifestName) +
                        " line " + std::to_string(number) + ")",

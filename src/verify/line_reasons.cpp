@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "verify/manifest_lines.hpp"
+
 namespace tavo::verify {
 namespace {
 
-constexpr std::size_t kDigestLength = 64;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool is_hex_digit(char c) noexcept {

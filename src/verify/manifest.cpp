@@ -20,10 +20,6 @@
 namespace tavo::verify {
 namespace {
 
-// Line layout by byte: 64 digest characters, two spaces, a name of at least one byte.
-constexpr std::size_t kDigestLength = 64;
-constexpr std::size_t kNameStart = kDigestLength + 2;
-
 struct ManifestKind {
   const char* missing;
   const char* invalid_line;
@@ -40,10 +36,6 @@ constexpr ManifestKind kPayload = {"Payload manifest missing", "Invalid payload 
 constexpr ManifestKind kSoftware = {"Bundled software manifest missing", "Invalid software manifest",
                                     "Invalid software path", "Bundled software checksum mismatch",
                                     wide_from_utf8_file_name, is_valid_software_path};
-
-bool has_line_layout(std::string_view line) noexcept {
-  return line.size() > kNameStart && line.compare(kDigestLength, 2, "  ") == 0;
-}
 
 // Where the hashes of one verification go: the files' fingerprints under "<folder>/<name>".
 struct HashNotes {

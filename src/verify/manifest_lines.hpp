@@ -3,12 +3,20 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "fs/path.hpp"
 #include "fs/input_file.hpp"
 #include "tavo/build_config.hpp"
 
 namespace tavo::verify {
+
+// A manifest line's layout by byte: 64 digest characters, two blanks, a name of at least one byte.
+inline constexpr std::size_t kDigestLength = 64;
+inline constexpr std::size_t kNameStart = kDigestLength + 2;
+inline bool has_line_layout(std::string_view line) noexcept {
+  return line.size() > kNameStart && line.compare(kDigestLength, 2, "  ") == 0;
+}
 
 // No manifest line that names a file this platform can open is longer: a digest, two spaces and a name of
 // at most 32,767 UTF-16 units of three bytes each on Windows; a name below PATH_MAX (4,096 bytes) elsewhere.
