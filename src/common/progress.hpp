@@ -1,8 +1,8 @@
 #pragma once
 // Where the work of an installation reports how far it has come. The hashing loop and the file copies report
 // the bytes they have dealt with; the transaction says which phase it is in. Nobody listens unless the setup
-// flow has put a listener in place for the run; then every report also gives it the chance to keep a window
-// alive, so reports come between hash chunks, between files and inside large file copies.
+// flow has put a listener in place for the run. Reports come between hash chunks, between files and inside large
+// file copies; the window that shows them is served by a thread of its own.
 
 #include <cstdint>
 #include <string_view>
@@ -28,7 +28,7 @@ void bytes_done(std::uint64_t count) noexcept;
 void show_detail(std::wstring_view text) noexcept;
 
 // Work that counts no bytes (the link check, the flush, the search of the original software) reports that it
-// goes on, entry by entry, so that a window stays alive through it.
+// goes on, entry by entry, so that a terminal line or a listener sees it move.
 inline void still_working() noexcept { bytes_done(0); }
 
 // Puts a listener in place for its lifetime (the run has one thread), and the one before it back afterwards.
