@@ -1,5 +1,9 @@
 #include "sys/calls_win.hpp"
 
+#include <cstdint>
+#include <string>
+
+#include "common/run_log.hpp"
 #include "common/system_error.hpp"
 #include "sys/handles_win.hpp"
 #include "fs/durability.hpp"
@@ -28,6 +32,7 @@ void flush_tree(const Path& folder) {
   // The last file flushed stays open for the one full flush after all of them.
   win::UniqueFileHandle last;
   std::wstring last_path;
+  std::uint64_t files = 0;
   win_walk::walk(
       path,
       [&](const std::wstring& entry, const WIN32_FIND_DATAW& data) {
@@ -38,12 +43,16 @@ void flush_tree(const Path& folder) {
         if (!file || !flush_data(file.get())) throw FileSystemError("flush", last_system_error(), Path(entry));
         last = std::move(file);
         last_path = entry;
+        ++files;
         return false;
       },
       fail, fail);
   // One flush of the device's cache makes all the data written above durable: FlushFileBuffers on a file
   // flushes the storage's cache, which holds the other files' data as well.
   if (last && !sys::FlushFileBuffers(last.get())) throw FileSystemError("flush", last_system_error(), Path(last_path));
+  if (run_log::active()) {
+    run_log::note("Flush: the data of " + std::to_string(files) + " files, then one flush of the device's cache");
+  }
 }
 
 }  // namespace tavo::fs

@@ -7,6 +7,14 @@
 
 namespace tavo::fs {
 
+std::error_code write_own_text_file(const Path& path, std::string_view text) {
+  std::error_code error;
+  std::optional<OwnTextFile> file = OwnTextFile::create(path, false, error);
+  if (!file) return error;
+  if ((error = file->write(text))) return error;
+  return file->close();
+}
+
 std::optional<std::string> read_first_line(const Path& path, std::size_t max_bytes) {
   std::optional<InputFile> file = InputFile::open(path);
   if (!file) return std::nullopt;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/progress.hpp"
+#include "common/run_log.hpp"
 #include "common/system_error.hpp"
 #include "sys/this_process.hpp"
 #include "fs/file_holders.hpp"
@@ -28,6 +29,7 @@ void show_holders(const fs::Path& staging_dir, std::wstring& shown) noexcept {
     if (text == shown) return;
     shown = std::move(text);
     progress::show_detail(shown);
+    run_log::note("Files of the staging folder held by: " + run_log::quoted(shown.substr(std::wstring_view(kHeldBy).size())));
   } catch (...) {
     // Out of memory for a line of text: the wait goes on without it.
   }
@@ -49,8 +51,12 @@ void finalize_installation(const fs::HeldFolder& parent, fs::HeldFolder&& stagin
   std::uint64_t deadline = 0;
   std::uint64_t next_query = 0;
   std::wstring shown;
-  for (;;) {
+  for (unsigned attempt = 1;; ++attempt) {
     last_error = parent.rename_entry(staging_name, target_name, filled);
+    if (run_log::active()) {
+      run_log::note("Rename attempt " + std::to_string(attempt) +
+                    (last_error ? ": failed, system code " + run_log::error_text(last_error) : std::string(": done")));
+    }
     if (!last_error) break;
     bool taken = false;
     if (last_error == std::errc::file_exists || parent.has_entry(target_name, taken) || taken) break;
@@ -62,7 +68,10 @@ void finalize_installation(const fs::HeldFolder& parent, fs::HeldFolder&& stagin
       next_query = now;
       progress::start_phase(progress::Phase::waiting_for_release);
     }
-    if (now >= deadline) break;
+    if (now >= deadline) {
+      run_log::note("Files still held after " + std::to_string(kReleaseWaitMilliseconds / 1000) + " s: giving up");
+      break;
+    }
     if (now >= next_query) {
       show_holders(staging_dir, shown);
       next_query = now + kHoldersQueryMilliseconds;

@@ -5,6 +5,7 @@
 
 #include "common/error.hpp"
 #include "common/progress.hpp"
+#include "common/run_log.hpp"
 #include "sys/this_process.hpp"
 #include "fs/containment.hpp"
 #include "fs/durability.hpp"
@@ -56,12 +57,19 @@ void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, c
   progress::start_phase(progress::Phase::checking);
   HeldPackage held(exe_dir);
   const CheckedPackage package{exe_dir, source_dir, nullptr, nullptr, &held};
-  run_until_first_problem(package_checks(package, Stage::content));
+  {
+    const run_log::Step step("Checking the package");
+    run_until_first_problem(package_checks(package, Stage::content));
+  }
   const fs::Path payload_dir = fs::join(exe_dir, verify::kPayloadFolderName);
 
   // An existing target is never touched: either it is this installation already, or it is refused.
   if (fs::exists(target_dir)) {
-    if (is_current_installation(target_dir, payload_dir)) return;
+    if (is_current_installation(target_dir, payload_dir)) {
+      run_log::note("The target already holds this installation: left as it is");
+      return;
+    }
+    run_log::note("The target exists and is not this installation");
     throw Error("Destination exists and will not be overwritten");
   }
 
@@ -78,27 +86,44 @@ void prepare_installation(const fs::Path& exe_dir, const fs::Path& source_dir, c
     throw Error("Destination inside bundled original software");
   }
 
-  run_until_first_problem(package_checks(package, Stage::source_trees));
+  {
+    const run_log::Step step("Checking the original software's trees for links");
+    run_until_first_problem(package_checks(package, Stage::source_trees));
+  }
 
   // Preparing: the staging folder is a fresh sibling of the target, made in the held parent.
+  if (!parent.missing.empty()) run_log::note("Creating the target's missing parent folders");
   if (const std::error_code error = fs::create_held_folders(parent.folder, parent.missing)) {
     throw fs::FileSystemError("create_directories", error, fs::parent(target_dir));
   }
   const std::wstring target_name = last_name(target_dir);
   StagingFolder staging = create_staging_folder(parent.folder, target_name, current_process_id());
+  run_log::note("Staging folder: " + run_log::quoted(staging.name) + " beside the target");
 
   // Filling: everything goes into the held staging folder, which nobody else uses.
   progress::start_phase(progress::Phase::copying);
-  fill_staging_folder(held, staging.folder);
   const fs::Path staging_dir = staging.folder.access_path();
-  configure_editor(staging_dir, target_dir);
-  create_user_folders(staging_dir);
-  write_installation_marker(staging_dir);
-  // Durable before visible: a power cut after the rename must not leave a marked target over partial files.
-  fs::flush_tree(staging_dir);
+  {
+    const run_log::Step step("Copying into the staging folder");
+    fill_staging_folder(held, staging.folder);
+  }
+  {
+    const run_log::Step step("Editor settings, user folders and marker");
+    configure_editor(staging_dir, target_dir);
+    create_user_folders(staging_dir);
+    write_installation_marker(staging_dir);
+  }
+  {
+    // Durable before visible: a power cut after the rename must not leave a marked target over partial files.
+    const run_log::Step step("Flushing the staging folder to disk");
+    fs::flush_tree(staging_dir);
+  }
 
   // Finalizing: the filled folder itself appears under the target's name, complete, in one step.
-  finalize_installation(parent.folder, std::move(staging.folder), staging.name, target_name);
+  {
+    const run_log::Step step("Renaming the staging folder to the target");
+    finalize_installation(parent.folder, std::move(staging.folder), staging.name, target_name);
+  }
   (void)parent.folder.flush_entries();  // best effort: the rename has happened
 }
 

@@ -17,3 +17,9 @@ std::optional<std::vector<std::wstring>> process_arguments(int /*argc*/, char** 
 }
 
 }  // namespace tavo::setup
+
+namespace tavo::setup {
+
+std::wstring command_line_text(int /*argc*/, char** /*argv*/) { return sys::GetCommandLineW(); }
+
+}  // namespace tavo::setup

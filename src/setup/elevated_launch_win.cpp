@@ -3,6 +3,8 @@
 #include <string>
 
 #include "sys/handles_win.hpp"
+#include "common/run_log.hpp"
+#include "common/system_error.hpp"
 #include "fs/path_forms.hpp"
 #include "setup/elevated_launch.hpp"
 #include "setup/owner_window_win.hpp"
@@ -23,8 +25,11 @@ std::optional<std::uint32_t> run_elevated(const fs::Path& program) {
   info.lpVerb = L"runas";
   info.lpFile = file.c_str();
   info.nShow = SW_SHOWNORMAL;
-  if (!sys::ShellExecuteExW(&info))
-    return std::nullopt;  // missing installer or elevation declined
+  if (!sys::ShellExecuteExW(&info)) {
+    // Missing installer, or elevation declined (ERROR_CANCELLED).
+    run_log::note("Driver installer: ShellExecuteExW failed, system code " + run_log::error_text(last_system_error()));
+    return std::nullopt;
+  }
 
   const win::UniqueHandle process(info.hProcess);
   if (!process) return std::nullopt;

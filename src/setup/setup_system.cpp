@@ -6,6 +6,9 @@
 #include "setup/com.hpp"
 #include "setup/command_line.hpp"
 #include "setup/documents_folder.hpp"
+#include "setup/log_place.hpp"
+#include "setup/terminal.hpp"
+#include "sys/this_process.hpp"
 #include "setup/driver_binding.hpp"
 #include "setup/message_box.hpp"
 #include "verify/original_software.hpp"
@@ -17,6 +20,8 @@ fs::Path RealSetupSystem::executable_directory() { return fs::executable_directo
 std::optional<std::vector<std::wstring>> RealSetupSystem::command_line_arguments() {
   return process_arguments(argc_, argv_);
 }
+
+std::wstring RealSetupSystem::command_line_text() { return setup::command_line_text(argc_, argv_); }
 
 long RealSetupSystem::initialize_com() { return setup::initialize_com(); }
 
@@ -41,8 +46,14 @@ std::uint32_t RealSetupSystem::ensure_driver_binding(const fs::Path& target_dir)
   return setup::ensure_driver_binding(target_dir);
 }
 
-void RealSetupSystem::write_result_file(const fs::Path& file, const std::string& content) {
-  (void)fs::write_text_file(file, content);
+std::error_code RealSetupSystem::write_result_file(const fs::Path& file, const std::string& content) {
+  return fs::write_own_text_file(file, content);
 }
+
+std::optional<fs::Path> RealSetupSystem::default_log_file() {
+  return setup::default_log_file(current_process_id());
+}
+
+void RealSetupSystem::tell_terminal(std::string_view line) { setup::tell_terminal(line); }
 
 }  // namespace tavo::setup

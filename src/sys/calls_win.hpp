@@ -213,6 +213,9 @@ inline DWORD GetFullPathNameW(LPCWSTR name, DWORD size, LPWSTR buffer, LPWSTR* f
 inline HRESULT SHGetKnownFolderPath(REFKNOWNFOLDERID id, DWORD flags, HANDLE token, PWSTR* path) noexcept {
   return ::SHGetKnownFolderPath(id, flags, token, path);
 }
+inline DWORD GetTempPathW(DWORD size, LPWSTR buffer) noexcept {
+  return refused("GetTempPathW") ? 0 : ::GetTempPathW(size, buffer);
+}
 inline LPWSTR GetCommandLineW() noexcept { return ::GetCommandLineW(); }
 inline LPWSTR* CommandLineToArgvW(LPCWSTR command_line, int* count) noexcept {
   return ::CommandLineToArgvW(command_line, count);

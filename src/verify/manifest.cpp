@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "common/error.hpp"
+#include "common/run_log.hpp"
 #include "fs/input_file.hpp"
 #include "fs/link_check_messages.hpp"
 #include "verify/known_digests.hpp"
@@ -21,6 +22,7 @@ namespace tavo::verify {
 namespace {
 
 struct ManifestKind {
+  const char* log_name;
   const char* missing;
   const char* invalid_line;
   const char* invalid_name;
@@ -29,11 +31,11 @@ struct ManifestKind {
   bool (*name_accepted)(std::wstring_view) noexcept;
 };
 
-constexpr ManifestKind kPayload = {"Payload manifest missing", "Invalid payload manifest",
+constexpr ManifestKind kPayload = {"Payload manifest", "Payload manifest missing", "Invalid payload manifest",
                                    "Invalid payload filename", "Payload checksum mismatch",
                                    wide_from_narrow_file_name, is_valid_payload_name};
 
-constexpr ManifestKind kSoftware = {"Bundled software manifest missing", "Invalid software manifest",
+constexpr ManifestKind kSoftware = {"Software manifest", "Bundled software manifest missing", "Invalid software manifest",
                                     "Invalid software path", "Bundled software checksum mismatch",
                                     wide_from_utf8_file_name, is_valid_software_path};
 
@@ -119,6 +121,27 @@ void verify_line(FileOpener& opener, const ManifestKind& kind, std::string_view 
   if (digest != listed) throw Error(kind.mismatch, mismatch_reason(listed, digest));
 }
 
+// The line's verdict in the run's log: "<manifest> line <n> "<name>": OK", or the failure with its reason (a
+// mismatch says both digests).
+void note_line(const ManifestKind& kind, std::uint32_t number, std::string_view line, const Error* failure) noexcept {
+  if (!run_log::active()) return;
+  try {
+    std::string text = std::string(kind.log_name) + " line " + std::to_string(number);
+    if (has_line_layout(line)) {
+      const std::string_view name = line.substr(kNameStart);
+      try {
+        text += " " + run_log::quoted(kind.name_as_wide(name));
+      } catch (const std::exception&) {
+        text += " (a name that is not text)";
+      }
+    }
+    text += failure != nullptr ? ": " + message_with_reason(*failure) : std::string(": OK");
+    run_log::note(text);
+  } catch (...) {
+    // Out of memory for a line: the log misses it.
+  }
+}
+
 // Verifies every line of folder's manifest in file order; returns how many lines were checked. Without a
 // watcher the first failure raises, so every line counted has passed.
 std::uint32_t verify_entries(const fs::HeldFolder& folder, const ManifestKind& kind, LineWatcher* watcher,
@@ -142,7 +165,13 @@ std::uint32_t verify_entries(const fs::HeldFolder& folder, const ManifestKind& k
       verify_line(opener, kind, line, {count == 1, layout_refused && lines.at_end()}, watcher, notes);
     };
     if (watcher == nullptr) {
-      check_line();
+      try {
+        check_line();
+      } catch (const Error& failure) {
+        note_line(kind, count, line, &failure);
+        throw;
+      }
+      note_line(kind, count, line, nullptr);
       continue;
     }
     try {
@@ -190,7 +219,12 @@ void check_patched_payload_dll(const fs::HeldFolder& payload_dir, fs::HashedFile
   // Checked whether or not the manifest lists it: the installation always takes this file.
   FileOpener opener(payload_dir);
   fs::InputFile file = open_for_hash(opener, kPatchedDriverDllName, {hashed, kPayloadFolderName});
-  if (file_sha256(file) != patched_driver_dll_sha256) throw Error("Wrong patched DLL");
+  const std::string digest = file_sha256(file);
+  if (digest != patched_driver_dll_sha256) {
+    run_log::note("Payload's TavoDrv.dll: not the patched build (computed " + digest + ")");
+    throw Error("Wrong patched DLL");
+  }
+  run_log::note("Payload's TavoDrv.dll: the patched build");
 }
 
 void verify_software_entries(const fs::HeldFolder& source_dir, LineWatcher* watcher, fs::HashedFiles* hashed) {

@@ -56,6 +56,8 @@ struct FakeSystem : SetupSystem {
   fs::Path result_path;
   std::vector<std::string> events;
   std::vector<ProgressState> progress_states;
+  std::optional<fs::Path> log_file;  // none: the run writes no log
+  std::vector<std::string> terminal;
 
   fs::Path executable_directory() override { return exe_dir; }
   std::optional<std::vector<std::wstring>> command_line_arguments() override { return arguments; }
@@ -96,11 +98,15 @@ struct FakeSystem : SetupSystem {
     progress::start_phase(progress::Phase::setting_up_driver);
     return binding();
   }
-  void write_result_file(const fs::Path& file, const std::string& content) override {
+  std::error_code write_result_file(const fs::Path& file, const std::string& content) override {
     result_path = file;
     result = content;
     events.push_back("result");
+    return {};
   }
+  std::wstring command_line_text() override { return L"tavo-setup"; }
+  std::optional<fs::Path> default_log_file() override { return log_file; }
+  void tell_terminal(std::string_view line) override { terminal.emplace_back(line); }
 
   int run() {
     RecordedProgress progress(events, progress_states);

@@ -1,0 +1,73 @@
+#include "setup/run_log_file.hpp"
+
+#include <cstdio>
+
+#include "fs/containment.hpp"
+#include "fs/file_status.hpp"
+#include "fs/held_folder.hpp"
+#include "fs/path_forms.hpp"
+
+namespace tavo::setup {
+
+bool lies_in(const fs::Path& file, const fs::Path& tree) {
+  if (fs::is_within(file, tree)) return true;
+  fs::HeldFolder folder;
+  if (fs::HeldFolder::open(fs::parent(file), folder)) return true;
+  fs::HeldFolder held_tree;
+  if (fs::HeldFolder::open(tree, held_tree)) return false;  // a tree that is not there holds nothing
+  return fs::lies_within_on_disk(folder, held_tree);
+}
+
+RunLogFile::RunLogFile() noexcept : start_(std::chrono::steady_clock::now()) {}
+
+RunLogFile::~RunLogFile() {
+  if (file_) (void)file_->close();
+}
+
+void RunLogFile::line(std::string_view text) noexcept {
+  if (decided_ && !file_) return;
+  try {
+    char time[24];
+    std::snprintf(time, sizeof time, "%8.3f ",
+                  std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count());
+    std::string entry(time);
+    entry.append(text);
+    entry.push_back('\n');
+    if (decided_) {
+      write(entry);
+    } else {
+      pending_ += entry;
+    }
+  } catch (...) {
+    // Out of memory for a line: the log misses it, the run goes on.
+  }
+}
+
+void RunLogFile::write(std::string_view text) noexcept {
+  if (file_->write(text)) file_.reset();  // a full disk: the run goes on without its log
+}
+
+std::error_code RunLogFile::place(const fs::Path& file, bool new_only, const std::vector<fs::Path>& kept_out) noexcept {
+  if (decided_) return std::make_error_code(std::errc::operation_in_progress);
+  try {
+    for (const fs::Path& tree : kept_out) {
+      if (lies_in(file, tree)) return std::make_error_code(std::errc::permission_denied);
+    }
+    std::error_code error;
+    file_ = fs::OwnTextFile::create(file, new_only, error);
+    if (!file_) return error;
+  } catch (...) {
+    return std::make_error_code(std::errc::not_enough_memory);
+  }
+  decided_ = true;
+  write(pending_);
+  std::string().swap(pending_);
+  return {};
+}
+
+void RunLogFile::give_up() noexcept {
+  decided_ = true;
+  std::string().swap(pending_);
+}
+
+}  // namespace tavo::setup
