@@ -80,8 +80,7 @@ class LogPlacing {
                   (error == std::errc::permission_denied ? std::string("inside the package or the target")
                                                          : run_log::error_text(error));
       }
-      const std::optional<fs::Path> file = system_.default_log_file();
-      if (!file || log_.place(*file, true, kept_out)) {
+      if (!place_default(kept_out)) {
         log_.give_up();
         return;
       }
@@ -92,6 +91,23 @@ class LogPlacing {
   }
 
  private:
+  // A new file in the temporary folder; a name taken already (a run of the same second and process id: Wine
+  // reuses ids) gets a number.
+  bool place_default(const std::vector<fs::Path>& kept_out) {
+    const std::optional<fs::Path> file = system_.default_log_file();
+    if (!file) return false;
+    const std::wstring& text = file->text();
+    const std::wstring stem = text.substr(0, text.size() - std::wstring_view(L".log").size());
+    for (int number = 1; number <= kNamesTried; ++number) {
+      const fs::Path name = number == 1 ? *file : fs::Path(stem + L"-" + std::to_wstring(number) + L".log");
+      const std::error_code error = log_.place(name, true, kept_out);
+      if (!error) return true;
+      if (error != std::errc::file_exists) return false;
+    }
+    return false;
+  }
+
+  static constexpr int kNamesTried = 9;
   RunLogFile& log_;
   SetupSystem& system_;
   bool tried_ = false;

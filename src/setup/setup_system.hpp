@@ -33,7 +33,8 @@ class SetupSystem {
   // A result file that cannot be written changes nothing else: the boxes and the exit status say the same. The
   // error only goes into the log.
   virtual std::error_code write_result_file(const fs::Path& file, const std::string& content) = 0;
-  // The run's log unless the command line names a place; nothing when there is no folder for it.
+  // The run's log unless the command line names a place (a name ending in ".log"); nothing when there is no
+  // folder for it.
   virtual std::optional<fs::Path> default_log_file() = 0;
   // A line on the terminal that started the run (natively standard error; nothing on Windows).
   virtual void tell_terminal(std::string_view line) = 0;

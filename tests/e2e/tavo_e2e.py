@@ -89,6 +89,9 @@ def test_environment(home: Path) -> dict:
     env = dict(os.environ)
     env["HOME"] = str(home)
     env["XDG_CONFIG_HOME"] = str(home / ".config")
+    # The runs' logs stay with the test (the Windows program takes %TEMP% of the Wine prefix instead).
+    (home / "tmp").mkdir(exist_ok=True)
+    env["TMPDIR"] = str(home / "tmp")
     return env
 
 
