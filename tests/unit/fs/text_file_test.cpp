@@ -57,6 +57,21 @@ TEST(WriteTextFile, LeavesLinksAlone) {
   EXPECT_EQ(read_file(dir / L"outside/secret.txt"), "the user's own");
 }
 
+TEST(OwnTextFile, WritesPieceByPieceAndNewOnlyRefusesAFileThere) {
+  TempDir dir;
+  std::error_code error;
+  std::optional<OwnTextFile> file = OwnTextFile::create(dir / L"lauf.log", true, error);
+  ASSERT_TRUE(file.has_value()) << error.message();
+  EXPECT_FALSE(file->write("eins\n"));
+  EXPECT_FALSE(file->write("zwei\n"));
+  EXPECT_FALSE(file->close());
+  EXPECT_EQ(read_file(dir / L"lauf.log"), "eins" + kEol + "zwei" + kEol);
+
+  EXPECT_FALSE(OwnTextFile::create(dir / L"lauf.log", true, error).has_value());
+  EXPECT_EQ(error, std::errc::file_exists);
+  EXPECT_EQ(read_file(dir / L"lauf.log"), "eins" + kEol + "zwei" + kEol);
+}
+
 TEST(ReadFirstLine, ReadsARegularFileOnly) {
   TempDir dir;
   write_file(dir / L"marker.txt", "TAVO-WIN10-X64-1.0.0\r\nOriginal software preserved.\r\n");

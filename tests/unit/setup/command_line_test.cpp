@@ -20,6 +20,7 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
       {L"/?"},
       {L""},
       {L"--target", L"D:\\x", L"extra"},
+      {L"--log"},
   };
   for (const Args& args : refused) {
     EXPECT_FALSE(scan_command_line(args).has_value()) << testing::PrintToString(args.size()) << " arguments";
@@ -52,6 +53,38 @@ TEST(CommandLine, AcceptsOptionsAndTheirValues) {
     EXPECT_EQ(scanned->prepare_only, c.prepare_only);
     EXPECT_EQ(scanned->target, c.target);
   }
+}
+
+TEST(CommandLine, ARefusalSaysWhatWasRefusedAndKeepsTheLogPlace) {
+  struct Case {
+    Args args;
+    std::string reason;
+    std::wstring log;
+  };
+  const Case cases[] = {
+      {{L"--bogus"}, "unknown argument \"--bogus\"", L""},
+      {{L"--log", L"D:\\lauf.log", L"--verbose", L"--help"}, "unknown argument \"--verbose\"", L"D:\\lauf.log"},
+      {{L"--verbose", L"--log", L"D:\\lauf.log"}, "unknown argument \"--verbose\"", L"D:\\lauf.log"},
+      {{L"--log", L"D:\\lauf.log", L"--target"}, "\"--target\" without a value", L"D:\\lauf.log"},
+      {{L"--prepare-only", L"--log"}, "\"--log\" without a value", L""},
+  };
+  for (const Case& c : cases) {
+    Refusal refusal;
+    EXPECT_FALSE(scan_command_line(c.args, &refusal).has_value());
+    EXPECT_EQ(refusal.reason, c.reason);
+    EXPECT_EQ(refusal.log, c.log) << c.reason;
+  }
+}
+
+TEST(CommandLine, TheLastLogPlaceCounts) {
+  const auto scanned =
+      scan_command_line({L"--log", L"erst.log", L"--prepare-only", L"--log", L"D:\\Protokolle\\dann.log"});
+  ASSERT_TRUE(scanned.has_value());
+  EXPECT_EQ(scanned->log, L"D:\\Protokolle\\dann.log");
+  EXPECT_TRUE(scanned->prepare_only);
+  // A value is taken whatever it looks like, as the target's is.
+  EXPECT_EQ(scan_command_line({L"--target", L"--log"})->target, L"--log");
+  EXPECT_EQ(scan_command_line({L"--log", L"--target"})->log, L"--target");
 }
 
 TEST(CommandLine, QuotationMarkInTheTargetIsRefusedOnWindows) {

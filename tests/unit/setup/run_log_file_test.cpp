@@ -1,0 +1,68 @@
+// The run's log as a file: lines wait until the log has a place, and that place is never in the package or the
+// target, however it is spelled or reached.
+#include "setup/run_log_file.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "fs/path_forms.hpp"
+#include "support/test_support.hpp"
+#include "tavo/build_config.hpp"
+
+namespace tavo::setup {
+namespace {
+
+using test::TempDir;
+
+TEST(RunLogFile, LinesNotedBeforeThePlaceIsKnownAreWrittenThere) {
+  TempDir dir;
+  test::make_directories(dir / L"Paket");
+  const fs::Path file = fs::absolute_normal_form(dir / L"lauf.log");
+  {
+    RunLogFile log;
+    log.line("vorher");
+    EXPECT_FALSE(log.place(file, false, {fs::absolute_normal_form(dir / L"Paket")}));
+    log.line("nachher");
+    EXPECT_TRUE(log.placed());
+  }
+  const std::string eol = build_config::windows ? "\r\n" : "\n";
+  EXPECT_TRUE(std::regex_match(test::read_file(file), std::regex(" +0\\.\\d{3} vorher" + eol + " +\\d+\\.\\d{3} nachher" + eol)))
+      << test::read_file(file);
+}
+
+TEST(RunLogFile, APlaceInsideAKeptOutFolderIsRefusedAndAnotherMayBeTried) {
+  TempDir dir;
+  test::make_directories(dir / L"Paket/Originalsoftware");
+  const fs::Path package = fs::absolute_normal_form(dir / L"Paket");
+  const fs::Path target = fs::absolute_normal_form(dir / L"Ziel");  // not there yet
+  RunLogFile log;
+  log.line("eins");
+  for (const wchar_t* place : {L"Paket/lauf.log", L"Paket/Originalsoftware/lauf.log", L"Ziel", L"Ziel/lauf.log"}) {
+    const fs::Path file = fs::absolute_normal_form(dir / place);
+    EXPECT_TRUE(log.place(file, false, {package, target})) << test::std_path(file);
+    EXPECT_FALSE(test::exists(file));
+  }
+  EXPECT_FALSE(log.placed());
+  EXPECT_FALSE(log.place(fs::absolute_normal_form(dir / L"Ziel.log"), true, {package, target}));
+  EXPECT_NE(test::read_file(dir / L"Ziel.log").find("eins"), std::string::npos);
+}
+
+TEST(RunLogFile, APlaceReachedThroughALinkIntoThePackageIsRefused) {
+  TempDir dir;
+  test::make_directories(dir / L"Paket/Dateien");
+  std::error_code made;
+  std::filesystem::create_directory_symlink(test::std_path(dir / L"Paket/Dateien"), test::std_path(dir / L"Verweis"),
+                                            made);
+  if (made || !std::filesystem::is_symlink(test::std_path(dir / L"Verweis"))) {
+    GTEST_SKIP() << "a link to a folder cannot be made here";
+  }
+  RunLogFile log;
+  EXPECT_TRUE(log.place(fs::absolute_normal_form(dir / L"Verweis/lauf.log"), false,
+                        {fs::absolute_normal_form(dir / L"Paket")}));
+  EXPECT_FALSE(test::exists(dir / L"Paket/Dateien/lauf.log"));
+}
+
+}  // namespace
+}  // namespace tavo::setup
