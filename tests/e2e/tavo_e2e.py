@@ -84,14 +84,13 @@ def tool(name: str) -> Path:
     return TOOLS_DIR / (name + (".exe" if WINDOWS else ""))
 
 
-def test_environment(home: Path) -> dict:
-    """Environment for a native run with its own home, so that no run touches the real user's folders."""
+def test_environment(home: Path, logs: Path) -> dict:
+    """Environment for a native run with its own home, so that no run touches the real user's folders, and its
+    own temporary folder for the runs' logs (the Windows program takes %TEMP% of the Wine prefix instead)."""
     env = dict(os.environ)
     env["HOME"] = str(home)
     env["XDG_CONFIG_HOME"] = str(home / ".config")
-    # The runs' logs stay with the test (the Windows program takes %TEMP% of the Wine prefix instead).
-    (home / "tmp").mkdir(exist_ok=True)
-    env["TMPDIR"] = str(home / "tmp")
+    env["TMPDIR"] = str(logs)
     return env
 
 
@@ -173,9 +172,13 @@ class TempFolderTest(unittest.TestCase):
         self.tmp = Path(self._tmp.name)
         self.home = self.tmp / "home"
         self.home.mkdir()
-        self.env = test_environment(self.home)
+        # Beside the test's folder, so that a snapshot of it does not see the runs' logs.
+        self._logs = tempfile.TemporaryDirectory(prefix="tavo-e2e-logs-")
+        self.logs = Path(self._logs.name)
+        self.env = test_environment(self.home, self.logs)
 
     def tearDown(self):
+        self._logs.cleanup()
         for dirpath, dirnames, _ in os.walk(self.tmp):
             for name in dirnames:
                 os.chmod(Path(dirpath) / name, 0o755)

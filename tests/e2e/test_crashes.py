@@ -72,7 +72,9 @@ class Crashes(InstallationTest):
         env = dict(self.env, TAVO_DOOR=door) if door else self.env
         # Output into a file, not a pipe: a Wine server that the run starts keeps the pipe open after the run.
         with open(self.log, "wb") as log:
-            return subprocess.Popen(setup_command(package, "--prepare-only", "--target", winpath(target)),
+            # The run log at one place: a default name taken already within the same second would cost calls.
+            return subprocess.Popen(setup_command(package, "--prepare-only", "--target", winpath(target), "--log",
+                                                  winpath(self.tmp / "lauf.log")),
                                     env=env, stdout=log, stderr=subprocess.STDOUT)
 
     def run_to_the_end(self, package, target, door=None):
@@ -97,6 +99,8 @@ class Crashes(InstallationTest):
         """Starts a run, kills it when it is held just before its call n, and returns its process id."""
         name = calls[n - 1]
         hold.mkdir()
+        # As before the recorded run: the run looks through the package, and the call numbers must agree.
+        package.result_file.unlink(missing_ok=True)
         process = self.start(package, target, f"pause={name}:{calls[:n].count(name)}:{winpath(hold)}")
         deadline = time.monotonic() + 600
         while not (hold / "paused").exists():

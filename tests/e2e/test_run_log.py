@@ -28,11 +28,11 @@ def read_log(path) -> list:
     return events
 
 
-def temporary_folder(home):
+def temporary_folder(logs):
     """Where a run's log goes by default: natively the TMPDIR of the tests' environment, under Wine the prefix
     user's %TEMP%."""
     if not WINDOWS:
-        return home / "tmp"
+        return logs
     user = wine_documents().parent
     return next((f for f in (user / "Temp", user / "AppData" / "Local" / "Temp") if f.is_dir()), user / "Temp")
 
@@ -73,7 +73,7 @@ class RunLog(InstallationTest):
 
     def test_without_a_place_named_the_log_goes_into_the_temporary_folder(self):
         package = make_package(self.tmp)
-        folder = temporary_folder(self.home)
+        folder = temporary_folder(self.logs)
         before = set(folder.glob("TAVO-Setup *.log")) if folder.exists() else set()
         run = self.install(package, self.tmp / "Ziel")
         self.assert_ok(run, package)
