@@ -143,6 +143,39 @@ TEST_F(SetupFlow, RefusedOrUnreadableCommandLineEndsSilentlyWithStatus2) {
   }
 }
 
+TEST_F(SetupFlow, ATerminalHearsOfARefusalAndOfAPrepareOnlyFailureOnly) {
+  struct Case {
+    std::vector<std::wstring> arguments;
+    bool fails;
+    std::size_t lines;
+  };
+  for (const Case& c : {Case{{L"--bogus"}, false, 2}, Case{{L"--prepare-only"}, true, 1},
+                        Case{{L"--prepare-only"}, false, 0}, Case{{}, true, 0}}) {
+    FakeSystem run = system;
+    run.arguments = c.arguments;
+    if (c.fails) run.prepare_failure = [] { throw Error("Payload checksum mismatch", "listed a, computed b"); };
+    run.run();
+    ASSERT_EQ(run.terminal.size(), c.lines) << c.arguments.size() << " arguments";
+    if (c.lines == 1) EXPECT_EQ(run.terminal[0], "Payload checksum mismatch");
+    if (c.lines == 2) EXPECT_EQ(run.terminal[1].rfind("Usage: ", 0), 0u) << run.terminal[1];
+  }
+}
+
+TEST_F(SetupFlow, TheLogHoldsTheFailureWithItsReasonAndTheExitStatus) {
+  test::TempDir logs;
+  system.log_file = fs::join(logs.path(), L"lauf.log");
+  system.arguments = {L"--prepare-only"};
+  system.prepare_failure = [] {
+    throw fs::FileSystemError("copy_file", std::make_error_code(std::errc::io_error), fs::Path(L"quelle"),
+                              fs::Path(L"ziel"));
+  };
+  EXPECT_EQ(system.run(), 1);
+  const std::string log = test::read_file(*system.log_file);
+  EXPECT_NE(log.find("Failed operation: copy_file, system code " + std::to_string(EIO)), std::string::npos) << log;
+  EXPECT_NE(log.find("\"quelle\", \"ziel\""), std::string::npos) << log;
+  EXPECT_NE(log.find("Exit status 1 (failed)"), std::string::npos) << log;
+}
+
 TEST_F(SetupFlow, PrepareOnlyShowsNoBoxAndSkipsTheDeviceCheck) {
   system.arguments = {L"--prepare-only"};
   EXPECT_EQ(system.run(), 0);
