@@ -94,6 +94,21 @@ def test_environment(home: Path, logs: Path) -> dict:
     return env
 
 
+def no_plain_files(folder: Path, outside: Path) -> dict:
+    """What may stand where the program writes a file of its own, by kind, each a function that makes it at a
+    name: a second hard link of `outside`, links to it, to `folder` and to nothing (`folder`/neu.txt), a FIFO.
+    Wine shows a Linux link to a file as a plain file and Windows has no FIFOs: those only natively."""
+    kinds = {
+        "hard link": lambda name: os.link(outside, name),
+        "folder link": lambda name: os.symlink(folder, name, target_is_directory=True),
+    }
+    if not WINDOWS:
+        kinds["file link"] = lambda name: os.symlink(outside, name)
+        kinds["dangling link"] = lambda name: os.symlink(folder / "neu.txt", name)
+        kinds["FIFO"] = os.mkfifo
+    return kinds
+
+
 UNPRIVILEGED_ID = 65534  # nobody
 
 

@@ -2,7 +2,8 @@
 
 import os
 
-from tavo_e2e import EOL, OK_REPORT, WINDOWS, TempFolderTest, main, make_package, run_setup, snapshot, winpath
+from tavo_e2e import (EOL, OK_REPORT, WINDOWS, TempFolderTest, main, make_package, no_plain_files, run_setup, snapshot,
+                      winpath)
 
 
 class CommandLine(TempFolderTest):
@@ -38,15 +39,8 @@ class CommandLine(TempFolderTest):
     def test_result_file_is_written_only_as_a_plain_file_of_its_own(self):
         # Whatever else stands at its name is left alone, and the run ends as it would have.
         outside = self.tmp / "draussen.txt"
-        kinds = {
-            "hard link": lambda name: os.link(outside, name),
-            "folder link": lambda name: os.symlink(self.tmp, name, target_is_directory=True),
-        }
-        if not WINDOWS:  # Wine shows a Linux link to a file as a plain file; Windows has no FIFOs
-            kinds["file link"] = lambda name: os.symlink(outside, name)
-            kinds["dangling link"] = lambda name: os.symlink(self.tmp / "neu.txt", name)
-            kinds["FIFO"] = os.mkfifo
-        for i, (kind, make) in enumerate(kinds.items()):
+        outside.write_bytes(b"the user's own")
+        for i, (kind, make) in enumerate(no_plain_files(self.tmp, outside).items()):
             with self.subTest(kind):
                 outside.write_bytes(b"the user's own")
                 package = make_package(self.tmp / str(i))

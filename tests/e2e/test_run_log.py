@@ -8,7 +8,7 @@ import sys
 
 from setup_package import sha256
 from tavo_e2e import (EOL, OK_REPORT, WINDOWS, InstallationTest, main, make_package, run_setup, setup_command,
-                      wine_documents, winpath)
+                      no_plain_files, wine_documents, winpath)
 
 RENAME_CALL = "MoveFileExW" if WINDOWS else "renameat2"
 LINE = re.compile(r"^ *\d+\.\d{3} (.*)$")
@@ -175,12 +175,8 @@ class RunLog(InstallationTest):
 
     def test_a_log_place_that_is_a_link_is_not_followed_and_the_run_goes_on(self):
         outside = self.tmp / "draussen.txt"
-        kinds = {"folder link": lambda name: os.symlink(self.tmp, name, target_is_directory=True)}
-        if not WINDOWS:  # Wine shows a Linux link to a file as a plain file; Windows has no FIFOs
-            kinds["file link"] = lambda name: os.symlink(outside, name)
-            kinds["dangling link"] = lambda name: os.symlink(self.tmp / "neu.txt", name)
-            kinds["FIFO"] = os.mkfifo
-        for i, (kind, make) in enumerate(kinds.items()):
+        outside.write_bytes(b"the user's own")
+        for i, (kind, make) in enumerate(no_plain_files(self.tmp, outside).items()):
             with self.subTest(kind):
                 outside.write_bytes(b"the user's own")
                 package = make_package(self.tmp / str(i))
