@@ -1,7 +1,8 @@
 """The progress of a whole run on a package big enough to take a while.
 
 Under Wine (Xvfb of its own, a Wine prefix of its own): after the confirmation the progress window shows the
-phase and a bar. The test build's door holds the run before every tenth file copy (TAVO_DOOR pause) while the
+phase and a bar. The test build's door holds the run before every tenth write (TAVO_DOOR pause: the copies' and
+the run log's) while the
 window is read (tests/tools/progress_window_state.cpp reads its controls): at a hold where the bar is neither
 empty nor full a screenshot is taken, so the moment is certain, not caught by timing; a held run keeps its
 window answering. The window is gone when the completion box appears, and a failing run shows its failure box
@@ -39,7 +40,7 @@ WAITING = "Warten auf Freigabe der Dateien"
 BULK_FILES = 48
 BULK_SIZE = 24 << 20  # about 1.2 GB in all: natively the line is drawn for a while
 WINDOW_BULK_SIZE = 1 << 20  # under Wine the run is held where the test looks: no need for a long run
-HOLD_EVERY = 10  # file copies between two holds
+HOLD_EVERY = 10  # writes between two holds
 TIMEOUT = 300
 
 
@@ -119,7 +120,9 @@ class ProgressTest(whole.GuiSession, e2e.TempFolderTest):
     def test_window_shows_the_copy_and_is_gone_before_the_completion_box(self):
         package = self.big_package(WINDOW_BULK_SIZE)
         copies = len(list(package.source.rglob("*"))) + 8  # more than the run makes
-        holds = [self.tmp / f"halt-{n}" for n in range(HOLD_EVERY, copies, HOLD_EVERY)]
+        # Writes: the copies', and the run log's lines before them (one per listed file, a few more).
+        writes = 2 * copies + 64
+        holds = [self.tmp / f"halt-{n}" for n in range(HOLD_EVERY, writes, HOLD_EVERY)]
         for hold in holds:
             hold.mkdir()
         door = ";".join(f"pause=WriteFile:{HOLD_EVERY * (i + 1)}:{e2e.winpath(hold)}" for i, hold in enumerate(holds))
@@ -140,7 +143,7 @@ class ProgressTest(whole.GuiSession, e2e.TempFolderTest):
                 self.assertEqual(self.window_state(), state, "the window changed while the run was held")
                 self.assertTrue(self.progress_windows(), "the window is not on screen")
             (hold / "go").touch()
-        self.assertGreaterEqual(held, BULK_FILES // HOLD_EVERY, "the run was held too seldom")
+        self.assertGreaterEqual(held, 2 * BULK_FILES // HOLD_EVERY, "the run was held too seldom")
         self.assertIsNotNone(shot, f"no hold in the middle of the copy; phases seen: {phases}")
         self.assertIn(COPYING, phases)
 
