@@ -149,7 +149,8 @@ std::uint32_t watch_entries(ManifestLines& lines, FileOpener& opener, const Mani
       ListedFile listed = open_listed(opener, kind, lines, line, count, notes);
       const std::string digest =
           watcher.digest(fs::join(opener.root().path(), with_file_call_separators(listed.name)), listed.file);
-      if (digest != line.substr(0, kDigestLength)) throw mismatch_error(kind, line.substr(0, kDigestLength), digest);
+      const std::string_view listed_digest = std::string_view(line).substr(0, kDigestLength);
+      if (digest != listed_digest) throw mismatch_error(kind, listed_digest, digest);
     } catch (const LinkedTreeRoot& failure) {
       if (!linked_trees.insert(failure.tree()).second) continue;
       watcher.report(count, std::string_view(line).substr(kNameStart), failure);
