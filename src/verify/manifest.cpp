@@ -162,8 +162,8 @@ std::uint32_t watch_entries(ManifestLines& lines, FileOpener& opener, const Mani
 }
 
 // The lines of a manifest without a watcher, two files hashed at once: the calling thread reads a chunk of the
-// file in the worker's lane and hands it over, then reads and hashes a chunk of the file in its own lane, and so
-// on; a lane whose file ends takes the next line's file. Every call through the door is made here, in an order
+// file in the worker's lane and hands it over, then reads and hashes a chunk of the file in its own lane (in two
+// rounds of three), and so on; a lane whose file ends takes the next line's file. Every call through the door is made here, in an order
 // set by the manifest and the files' sizes alone, and the worker's results are taken at fixed points of it
 // (one file behind, and at the end). The first failing line in manifest order raises; once a line is known to
 // fail, no further line is started and the files of later lines are dropped.
@@ -179,7 +179,8 @@ class PairedEntries {
       fill(own_lane_);
       if (!worker_lane_.file && !own_lane_.file) break;
       if (worker_lane_.file) read_for_worker();
-      if (own_lane_.file) read_and_hash();
+      if (own_lane_.file && (round_ < kOwnTurns || !worker_lane_.file)) read_and_hash();
+      round_ = (round_ + 1) % kRounds;
       settle_ready_lines();
     }
     while (!awaiting_worker_.empty()) take_worker_result();
@@ -190,6 +191,10 @@ class PairedEntries {
 
  private:
   static constexpr std::uint32_t kNoFailure = UINT32_MAX;
+  // The worker's lane reads a chunk in every round, the own lane in two of three: the calling thread also makes
+  // every read and hands every chunk over, so the two threads are busy about equally when the worker hashes more.
+  static constexpr unsigned kRounds = 3;
+  static constexpr unsigned kOwnTurns = 2;
 
   struct Line {
     std::uint32_t number = 0;
@@ -325,6 +330,7 @@ class PairedEntries {
   const HashNotes& notes_;
   std::string text_;  // the line last read
   std::uint32_t count_ = 0;
+  unsigned round_ = 0;
   std::uint32_t first_failure_ = kNoFailure;  // the earliest line known to fail
   std::exception_ptr manifest_failure_;
   std::deque<Line> pending_;           // started and not settled, in manifest order (references stay valid)

@@ -107,7 +107,8 @@ class PairedHashing : public ::testing::Test {
 
 // Each case fails a line while an earlier line is still being read, or fails it in one lane while the other
 // lane goes on. The payload manifest is read at the first read; then the lanes read in turn, line 1's file first
-// (the worker's lane). A file takes one read per 64 KiB begun and one more that finds its end.
+// (the worker's lane), the own lane skipping every third turn while the worker's lane has a file. A file takes
+// one read per 64 KiB begun and one more that finds its end.
 TEST_F(PairedHashing, FirstFailingLineDecides) {
   enum class Verdict { verified, mismatch, missing, read_failure };
   struct Case {
@@ -131,9 +132,9 @@ TEST_F(PairedHashing, FirstFailingLineDecides) {
        Verdict::mismatch, 2},
       {"read failure in the worker's lane before a mismatch in the own lane", {big, big, 1, 1, 1, 1, 1}, {2}, 0, 2,
        Verdict::read_failure, 1},
-      {"read failure in the worker's lane at its file's last chunk", {big, big, 1, 1, 1, 1, 1}, {}, 0, 12,
+      {"read failure in the worker's lane at its file's last chunk", {big, big, 1, 1, 1, 1, 1}, {1}, 0, 11,
        Verdict::read_failure, 1},
-      {"read failure in the own lane at its file's last chunk", {big, big, 1, 1, 1, 1, 1}, {7}, 0, 13,
+      {"read failure in the own lane at its file's last chunk", {big, big, 1, 1, 1, 1, 1}, {7}, 0, 15,
        Verdict::read_failure, 2},
       {"small files in the worker's lane beside a large one, the third one's mismatch", {1, big, 1, 1, 1, 1, 1}, {4},
        0, 0, Verdict::mismatch, 4},
