@@ -2,15 +2,20 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
+#include <exception>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 
 #include "common/error.hpp"
+#include "common/progress.hpp"
 #include "common/run_log.hpp"
 #include "fs/input_file.hpp"
 #include "fs/link_check_messages.hpp"
+#include "verify/digest_worker.hpp"
 #include "verify/known_digests.hpp"
 #include "verify/line_reasons.hpp"
 #include "verify/manifest_lines.hpp"
@@ -107,28 +112,32 @@ fs::InputFile open_for_hash(FileOpener& opener, const std::wstring& name, const 
   return std::move(*file);
 }
 
-void verify_line(FileOpener& opener, const ManifestKind& kind, std::string_view line, LinePlace place,
-                 LineWatcher* watcher, const HashNotes& notes) {
-  const fs::HeldFolder& folder = opener.root();
-  if (!has_line_layout(line)) throw Error(kind.invalid_line, layout_reason(line, place));
-  const std::wstring name = kind.name_as_wide(line.substr(kNameStart));
+// A listed file, opened, and the name that listed it.
+struct ListedFile {
+  fs::InputFile file;
+  std::wstring name;
+};
+
+// Checks the layout and name of manifest line `number`, the one last read from `lines`, and opens its file. Raises
+// the line's failure.
+ListedFile open_listed(FileOpener& opener, const ManifestKind& kind, ManifestLines& lines, std::string_view line,
+                       std::uint32_t number, const HashNotes& notes) {
+  if (lines.too_long()) throw Error(kind.invalid_line, "line too long");
+  // Whether the line is the last is read ahead only for a refused line, to say why.
+  if (!has_line_layout(line)) throw Error(kind.invalid_line, layout_reason(line, {number == 1, lines.at_end()}));
+  std::wstring name = kind.name_as_wide(line.substr(kNameStart));
   if (!kind.name_accepted(name)) throw Error(kind.invalid_name);
   fs::InputFile file = open_for_hash(opener, name, notes);
-  const std::string digest = watcher != nullptr
-                                 ? watcher->digest(fs::join(folder.path(), with_file_call_separators(name)), file)
-                                 : file_sha256(file);
-  const std::string_view listed = line.substr(0, kDigestLength);
-  if (digest != listed) throw Error(kind.mismatch, mismatch_reason(listed, digest));
+  return {std::move(file), std::move(name)};
 }
 
 // The line's verdict in the run's log: "<manifest> line <n> "<name>": OK", or the failure with its reason (a
-// mismatch says both digests).
-void note_line(const ManifestKind& kind, std::uint32_t number, std::string_view line, const Error* failure) noexcept {
+// mismatch says both digests). `name` is the line's name part, empty when its layout is wrong.
+void note_line(const ManifestKind& kind, std::uint32_t number, std::string_view name, const Error* failure) noexcept {
   if (!run_log::active()) return;
   try {
     std::string text = std::string(kind.log_name) + " line " + std::to_string(number);
-    if (has_line_layout(line)) {
-      const std::string_view name = line.substr(kNameStart);
+    if (!name.empty()) {
       try {
         text += " " + run_log::quoted(kind.name_as_wide(name));
       } catch (const std::exception&) {
@@ -142,6 +151,226 @@ void note_line(const ManifestKind& kind, std::uint32_t number, std::string_view 
   }
 }
 
+Error mismatch_error(const ManifestKind& kind, std::string_view listed, std::string_view digest) {
+  return Error(kind.mismatch, mismatch_reason(listed, digest));
+}
+
+// The name part of a line, as reported; empty when the line's layout is wrong.
+std::string_view name_part(std::string_view line) { return has_line_layout(line) ? line.substr(kNameStart) : ""; }
+
+// Every line of folder's manifest in file order, each told to the watcher when it fails; returns how many lines
+// were checked. The watcher may hash each file itself, so the lines are checked one after another.
+std::uint32_t watch_entries(ManifestLines& lines, FileOpener& opener, const ManifestKind& kind, LineWatcher& watcher,
+                            const HashNotes& notes) {
+  std::uint32_t count = 0;
+  std::string line;
+  std::set<std::wstring> linked_trees;  // reported once each
+  while (lines.next(line)) {
+    ++count;
+    try {
+      ListedFile listed = open_listed(opener, kind, lines, line, count, notes);
+      const std::string digest =
+          watcher.digest(fs::join(opener.root().path(), with_file_call_separators(listed.name)), listed.file);
+      const std::string_view listed_digest = std::string_view(line).substr(0, kDigestLength);
+      if (digest != listed_digest) throw mismatch_error(kind, listed_digest, digest);
+    } catch (const LinkedTreeRoot& failure) {
+      if (!linked_trees.insert(failure.tree()).second) continue;
+      watcher.report(count, std::string_view(line).substr(kNameStart), failure);
+    } catch (const Error& failure) {
+      watcher.report(count, name_part(line), failure);
+    }
+  }
+  return count;
+}
+
+// The lines of a manifest without a watcher, two files hashed at once: the calling thread reads a chunk of the
+// file in the worker's lane and hands it over, then reads and hashes a chunk of the file in its own lane (in two
+// rounds of three), and so on; a lane whose file ends takes the next line's file. Every call through the door is made here, in an order
+// set by the manifest and the files' sizes alone, and the worker's results are taken at fixed points of it
+// (one file behind, and at the end). The first failing line in manifest order raises; once a line is known to
+// fail, no further line is started and the files of later lines are dropped.
+class PairedEntries {
+ public:
+  PairedEntries(ManifestLines& lines, FileOpener& opener, const ManifestKind& kind, const HashNotes& notes)
+      : lines_(lines), opener_(opener), kind_(kind), notes_(notes) {}
+
+  // Raises the first failing line's failure; returns how many lines were checked.
+  std::uint32_t run() {
+    for (;;) {
+      fill(worker_lane_);
+      fill(own_lane_);
+      if (!worker_lane_.file && !own_lane_.file) break;
+      if (worker_lane_.file) read_for_worker();
+      if (own_lane_.file && (round_ < kOwnTurns || !worker_lane_.file)) read_and_hash();
+      round_ = (round_ + 1) % kRounds;
+      settle_ready_lines();
+    }
+    while (!awaiting_worker_.empty()) take_worker_result();
+    settle_ready_lines();
+    if (manifest_failure_) std::rethrow_exception(manifest_failure_);
+    return count_;
+  }
+
+ private:
+  static constexpr std::uint32_t kNoFailure = UINT32_MAX;
+  // The worker's lane reads a chunk in every round, the own lane in two of three: the calling thread also makes
+  // every read and hands every chunk over, so the two threads are busy about equally when the worker hashes more.
+  static constexpr unsigned kRounds = 3;
+  static constexpr unsigned kOwnTurns = 2;
+
+  struct Line {
+    std::uint32_t number = 0;
+    std::string name;    // the name part, empty when the layout is wrong
+    std::string listed;  // the listed digest
+    bool decided = false;
+    std::exception_ptr failure;
+  };
+
+  // A listed file being read, and its line.
+  struct Lane {
+    std::optional<fs::InputFile> file;
+    Line* line = nullptr;
+    std::optional<Sha256Hasher> hasher;  // the own lane's
+  };
+
+  // Drops the lane's file when an earlier line is known to fail, or starts lines until one has a file to read.
+  void fill(Lane& lane) {
+    if (lane.file && lane.line->number > first_failure_) reset(lane);
+    while (!lane.file && first_failure_ == kNoFailure && start_line(lane)) {
+    }
+  }
+
+  // The next line into the lane; false when the manifest has no more lines.
+  bool start_line(Lane& lane) {
+    try {
+      if (!lines_.next(text_)) return false;
+    } catch (...) {
+      // A manifest that cannot be read to its end fails after the lines read before.
+      manifest_failure_ = std::current_exception();
+      first_failure_ = std::min(first_failure_, count_ + 1);
+      return false;
+    }
+    ++count_;
+    Line& line = pending_.emplace_back();
+    line.number = count_;
+    line.name = std::string(name_part(text_));
+    try {
+      ListedFile listed = open_listed(opener_, kind_, lines_, text_, count_, notes_);
+      line.listed = text_.substr(0, kDigestLength);
+      // The digest is started before the first read, as file_sha256 starts it.
+      if (&lane == &own_lane_) lane.hasher.emplace();
+      lane.file = std::move(listed.file);
+      lane.line = &line;
+    } catch (...) {
+      reset(lane);
+      fail(line, std::current_exception());
+    }
+    return true;
+  }
+
+  void read_for_worker() {
+    Lane& lane = worker_lane_;
+    unsigned char* const buffer = worker_.next_buffer();
+    const std::optional<std::size_t> count = lane.file->read(buffer, sha256_chunk_size);
+    if (count && *count > 0) {
+      worker_.hand_chunk(*count);
+      progress::bytes_done(*count);
+      return;
+    }
+    // The line's verdict comes from the worker either way; a failed read is known to fail already.
+    worker_.end_file(!count);
+    awaiting_worker_.push_back(lane.line);
+    if (!count) first_failure_ = std::min(first_failure_, lane.line->number);
+    reset(lane);
+    while (awaiting_worker_.size() > 1) take_worker_result();
+  }
+
+  void read_and_hash() {
+    Lane& lane = own_lane_;
+    Line& line = *lane.line;
+    try {
+      const std::optional<std::size_t> count = lane.file->read(buffer_.get(), sha256_chunk_size);
+      if (!count) throw Error(sha256_calculation_failed);
+      if (*count > 0) {
+        lane.hasher->add(buffer_.get(), *count);
+        progress::bytes_done(*count);
+        return;
+      }
+      decide(line, lane.hasher->finish());
+    } catch (...) {
+      fail(line, std::current_exception());
+    }
+    reset(lane);
+  }
+
+  void take_worker_result() {
+    Line& line = *awaiting_worker_.front();
+    awaiting_worker_.pop_front();
+    DigestWorker::Result result = worker_.next_result();
+    if (result.failure) {
+      fail(line, result.failure);
+    } else {
+      decide(line, result.digest);
+    }
+  }
+
+  void decide(Line& line, const std::string& digest) {
+    if (digest != line.listed) return fail(line, std::make_exception_ptr(mismatch_error(kind_, line.listed, digest)));
+    line.decided = true;
+  }
+
+  void fail(Line& line, std::exception_ptr failure) {
+    line.failure = std::move(failure);
+    line.decided = true;
+    first_failure_ = std::min(first_failure_, line.number);
+  }
+
+  static void reset(Lane& lane) {
+    lane.file.reset();  // closed here, on the calling thread
+    lane.hasher.reset();
+    lane.line = nullptr;
+  }
+
+  void settle_ready_lines() {
+    while (!pending_.empty() && pending_.front().decided) {
+      const Line& line = pending_.front();
+      line_settled(line.number, line.name, line.failure);
+      pending_.pop_front();
+    }
+  }
+
+  // Every line's verdict is settled here, one line after another in manifest order and on the calling thread,
+  // whichever thread hashed its file: a failed line raises its failure.
+  void line_settled(std::uint32_t number, std::string_view name, const std::exception_ptr& failure) const {
+    if (!failure) {
+      note_line(kind_, number, name, nullptr);
+      return;
+    }
+    try {
+      std::rethrow_exception(failure);
+    } catch (const Error& error) {
+      note_line(kind_, number, name, &error);
+      throw;
+    }
+  }
+
+  ManifestLines& lines_;
+  FileOpener& opener_;
+  const ManifestKind& kind_;
+  const HashNotes& notes_;
+  std::string text_;  // the line last read
+  std::uint32_t count_ = 0;
+  unsigned round_ = 0;
+  std::uint32_t first_failure_ = kNoFailure;  // the earliest line known to fail
+  std::exception_ptr manifest_failure_;
+  std::deque<Line> pending_;           // started and not settled, in manifest order (references stay valid)
+  std::deque<Line*> awaiting_worker_;  // read to their end by the worker's lane, results not taken yet
+  std::unique_ptr<unsigned char[]> buffer_ = std::make_unique<unsigned char[]>(sha256_chunk_size);
+  Lane worker_lane_;
+  Lane own_lane_;
+  DigestWorker worker_;  // last: stopped and joined first, on every way out
+};
+
 // Verifies every line of folder's manifest in file order; returns how many lines were checked. Without a
 // watcher the first failure raises, so every line counted has passed.
 std::uint32_t verify_entries(const fs::HeldFolder& folder, const ManifestKind& kind, LineWatcher* watcher,
@@ -152,40 +381,9 @@ std::uint32_t verify_entries(const fs::HeldFolder& folder, const ManifestKind& k
   if (!manifest) throw Error(error == fs::link_met() ? fs::link_check::linked_entry : kind.missing);
 
   ManifestLines lines(*manifest, manifest_path);
-  std::uint32_t count = 0;
-  std::string line;
-  std::set<std::wstring> linked_trees;  // reported once each
   FileOpener opener(folder);
-  while (lines.next(line)) {
-    ++count;
-    const auto check_line = [&] {
-      if (lines.too_long()) throw Error(kind.invalid_line, "line too long");
-      // Whether the line is the last is read ahead only for a refused line, to say why.
-      const bool layout_refused = !has_line_layout(line);
-      verify_line(opener, kind, line, {count == 1, layout_refused && lines.at_end()}, watcher, notes);
-    };
-    if (watcher == nullptr) {
-      try {
-        check_line();
-      } catch (const Error& failure) {
-        note_line(kind, count, line, &failure);
-        throw;
-      }
-      note_line(kind, count, line, nullptr);
-      continue;
-    }
-    try {
-      check_line();
-    } catch (const LinkedTreeRoot& failure) {
-      if (!linked_trees.insert(failure.tree()).second) continue;
-      const std::string_view name = std::string_view(line).substr(kNameStart);
-      watcher->report(count, name, failure);
-    } catch (const Error& failure) {
-      const std::string_view name = has_line_layout(line) ? std::string_view(line).substr(kNameStart) : "";
-      watcher->report(count, name, failure);
-    }
-  }
-  return count;
+  if (watcher != nullptr) return watch_entries(lines, opener, kind, *watcher, notes);
+  return PairedEntries(lines, opener, kind, notes).run();
 }
 
 // The folder of a verification by its path; one that cannot be opened has no manifest either.

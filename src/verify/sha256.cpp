@@ -13,8 +13,6 @@
 namespace tavo::verify {
 namespace {
 
-constexpr std::size_t kChunkSize = 0x10000;
-
 // The run's one engine (per thread): its algorithm provider is opened at the first digest and kept, as opening
 // it costs more than hashing a small file.
 Sha256Engine& run_engine() {
@@ -35,29 +33,33 @@ std::string lower_hex(const unsigned char (&digest)[sha256_digest_size]) {
   return text;
 }
 
-std::string file_sha256(fs::InputFile& file, Sha256Engine& engine) {
-  if (!engine.open_provider()) throw Error("SHA256 unavailable");
-  if (!engine.create_hash()) throw Error("SHA256 initialization failed");
+Sha256Hasher::Sha256Hasher() : Sha256Hasher(run_engine()) {}
 
-  std::array<unsigned char, kChunkSize> buffer;  // the call's one read buffer; not cleared, only read into
-  bool failed = false;
-  bool at_end = false;
+Sha256Hasher::Sha256Hasher(Sha256Engine& engine) : engine_(engine) {
+  if (!engine_.open_provider()) throw Error("SHA256 unavailable");
+  if (!engine_.create_hash()) throw Error("SHA256 initialization failed");
+}
+
+void Sha256Hasher::add(const unsigned char* data, std::size_t size) {
+  if (!engine_.hash_data(data, size)) throw Error(sha256_calculation_failed);
+}
+
+std::string Sha256Hasher::finish() {
+  unsigned char digest[sha256_digest_size] = {};
+  if (!engine_.finish_hash(digest)) throw Error(sha256_calculation_failed);
+  return lower_hex(digest);
+}
+
+std::string file_sha256(fs::InputFile& file, Sha256Engine& engine) {
+  Sha256Hasher hasher(engine);
+  std::array<unsigned char, sha256_chunk_size> buffer;  // the call's one read buffer; not cleared, only read into
   for (;;) {
     const std::optional<std::size_t> count = file.read(buffer.data(), buffer.size());
-    if (!count) break;  // a read failure: the end is not reached
-    if (*count == 0) {
-      at_end = true;
-      break;
-    }
-    if (!engine.hash_data(buffer.data(), *count)) {
-      failed = true;
-      break;
-    }
+    if (!count) throw Error(sha256_calculation_failed);  // a read failure: the end is not reached
+    if (*count == 0) return hasher.finish();
+    hasher.add(buffer.data(), *count);
     progress::bytes_done(*count);
   }
-  unsigned char digest[sha256_digest_size] = {};
-  if (failed || !at_end || !engine.finish_hash(digest)) throw Error("SHA256 calculation failed");
-  return lower_hex(digest);
 }
 
 std::string file_sha256(const fs::Path& path, Sha256Engine& engine) {
