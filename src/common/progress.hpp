@@ -31,7 +31,8 @@ void show_detail(std::wstring_view text) noexcept;
 // goes on, entry by entry, so that a terminal line or a listener sees it move.
 inline void still_working() noexcept { bytes_done(0); }
 
-// Puts a listener in place for its lifetime (the run has one thread), and the one before it back afterwards.
+// Puts a listener in place for its lifetime, and the one before it back afterwards. Reports come from the run's
+// own thread only (the hashing thread hands its bytes back to it).
 class Listening {
  public:
   explicit Listening(Listener& listener) noexcept;

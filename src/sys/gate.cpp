@@ -26,7 +26,8 @@ struct Hook {
   std::function<void()> run;
 };
 
-// The program has one thread; so have the tests that drive it.
+// Only the run's own thread calls through the door (the hashing thread and the window's thread make no such
+// calls); so do the tests that drive it.
 struct State {
   fault::Plan plan;
   bool armed = false;  // names are recorded from the first arm() on
