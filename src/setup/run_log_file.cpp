@@ -9,13 +9,19 @@
 
 namespace tavo::setup {
 
-bool lies_in(const fs::Path& file, const fs::Path& tree) {
-  if (fs::is_within(file, tree)) return true;
+bool lies_in_any(const fs::Path& file, const std::vector<fs::Path>& trees) {
+  for (const fs::Path& tree : trees) {
+    if (fs::is_within(file, tree)) return true;
+  }
+  // A folder that cannot be opened cannot take the log either: its creation fails and says why.
   fs::HeldFolder folder;
-  if (fs::HeldFolder::open(fs::parent(file), folder)) return true;
-  fs::HeldFolder held_tree;
-  if (fs::HeldFolder::open(tree, held_tree)) return false;  // a tree that is not there holds nothing
-  return fs::lies_within_on_disk(folder, held_tree);
+  if (fs::HeldFolder::open(fs::parent(file), folder)) return false;
+  for (const fs::Path& tree : trees) {
+    fs::HeldFolder held_tree;
+    if (fs::HeldFolder::open(tree, held_tree)) continue;  // a tree that is not there holds nothing
+    if (fs::lies_within_on_disk(folder, held_tree)) return true;
+  }
+  return false;
 }
 
 RunLogFile::RunLogFile() noexcept : start_(std::chrono::steady_clock::now()) {}
@@ -47,12 +53,9 @@ void RunLogFile::write(std::string_view text) noexcept {
   if (file_->write(text)) file_.reset();  // a full disk: the run goes on without its log
 }
 
-std::error_code RunLogFile::place(const fs::Path& file, bool new_only, const std::vector<fs::Path>& kept_out) noexcept {
+std::error_code RunLogFile::place(const fs::Path& file, bool new_only) noexcept {
   if (decided_) return std::make_error_code(std::errc::operation_in_progress);
   try {
-    for (const fs::Path& tree : kept_out) {
-      if (lies_in(file, tree)) return std::make_error_code(std::errc::permission_denied);
-    }
     std::error_code error;
     file_ = fs::OwnTextFile::create(file, new_only, error);
     if (!file_) return error;

@@ -25,11 +25,10 @@ class RunLogFile final : public run_log::Writer {
   void line(std::string_view text) noexcept override;
 
   // Opens the log at `file` (an absolute path in normal form; with `new_only` only as a new file) and writes what
-  // was noted so far. Refused, and then nothing is written anywhere, when the file would lie in one of `kept_out`
-  // (the package, the target: spelled so or found so on disk) or is no plain file of our own (fs::OwnTextFile).
-  // The error says why the log was not placed; another place may then be tried. A log that fails later is
-  // dropped quietly.
-  std::error_code place(const fs::Path& file, bool new_only, const std::vector<fs::Path>& kept_out) noexcept;
+  // was noted so far. Refused, and then nothing is written anywhere, when the file is no plain file of our own
+  // (fs::OwnTextFile). The error says why the log was not placed; another place may then be tried. A log that
+  // fails later is dropped quietly.
+  std::error_code place(const fs::Path& file, bool new_only) noexcept;
 
   // No place for the log: what was noted is dropped, and so is what follows.
   void give_up() noexcept;
@@ -45,8 +44,8 @@ class RunLogFile final : public run_log::Writer {
   std::string pending_;
 };
 
-// Whether `file` would lie in `tree`: by its spelling, or on disk (its folder is `tree` or below it, by the
-// folders' identity). A folder that cannot be opened gives true: nothing can be written there anyway.
-[[nodiscard]] bool lies_in(const fs::Path& file, const fs::Path& tree);
+// Whether `file` would lie in one of `trees` (the package, the target): by its spelling, or on disk (its folder
+// is the tree or below it, by the folders' identity). Reads only.
+[[nodiscard]] bool lies_in_any(const fs::Path& file, const std::vector<fs::Path>& trees);
 
 }  // namespace tavo::setup

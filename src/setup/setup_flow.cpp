@@ -74,11 +74,14 @@ class LogPlacing {
       std::string refused;
       if (!requested.empty()) {
         const fs::Path file = fs::absolute_normal_form(fs::Path(requested));
-        const std::error_code error = log_.place(file, false, kept_out);
-        if (!error) return;
-        refused = "The log could not be written to " + run_log::quoted(file.text()) + ": " +
-                  (error == std::errc::permission_denied ? std::string("inside the package or the target")
-                                                         : run_log::error_text(error));
+        refused = "The log could not be written to " + run_log::quoted(file.text()) + ": ";
+        if (lies_in_any(file, kept_out)) {
+          refused += "inside the package or the target";
+        } else {
+          const std::error_code error = log_.place(file, false);
+          if (!error) return;
+          refused += run_log::error_text(error);
+        }
       }
       if (!place_default(kept_out)) {
         log_.give_up();
@@ -100,7 +103,8 @@ class LogPlacing {
     const std::wstring stem = text.substr(0, text.size() - std::wstring_view(L".log").size());
     for (int number = 1; number <= kNamesTried; ++number) {
       const fs::Path name = number == 1 ? *file : fs::Path(stem + L"-" + std::to_wstring(number) + L".log");
-      const std::error_code error = log_.place(name, true, kept_out);
+      if (number == 1 && lies_in_any(name, kept_out)) return false;
+      const std::error_code error = log_.place(name, true);
       if (!error) return true;
       if (error != std::errc::file_exists) return false;
     }
