@@ -1,7 +1,5 @@
 #include "setup/run_log_file.hpp"
 
-#include <cstdio>
-
 #include "fs/containment.hpp"
 #include "fs/file_status.hpp"
 #include "fs/held_folder.hpp"
@@ -33,10 +31,11 @@ RunLogFile::~RunLogFile() {
 void RunLogFile::line(std::string_view text) noexcept {
   if (decided_ && !file_) return;
   try {
-    char time[24];
-    std::snprintf(time, sizeof time, "%8.3f ",
-                  std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count());
-    std::string entry(time);
+    // Seconds since the start, right-aligned so that the events stand in one column.
+    const std::string time = run_log::seconds_text(std::chrono::steady_clock::now() - start_);
+    std::string entry(time.size() < 8 ? 8 - time.size() : 0, ' ');
+    entry += time;
+    entry.push_back(' ');
     entry.append(text);
     entry.push_back('\n');
     if (decided_) {

@@ -34,8 +34,10 @@ void note_failure(const std::exception& failure) {
   }
 }
 
+const char* program_name() noexcept { return build_config::windows ? "TAVO-Setup.exe" : "tavo-setup"; }
+
 std::string usage_line() {
-  return std::string("Usage: ") + (build_config::windows ? "TAVO-Setup.exe" : "tavo-setup") +
+  return std::string("Usage: ") + program_name() +
          " [--prepare-only] [--target <folder>] [--log <file>]";
 }
 

@@ -19,7 +19,8 @@ void note_folder(std::string_view label, const fs::Path& path);
 // the system's code and text and the paths.
 void note_failure(const std::exception& failure);
 
-// The line that tells a terminal how the program is called.
+// The program's name as a user calls it, and the line that tells a terminal how.
+const char* program_name() noexcept;
 std::string usage_line();
 
 }  // namespace tavo::setup

@@ -156,8 +156,7 @@ int run_setup(SetupSystem& system, ProgressView& progress_view) {
     log_place.place(refusal.log, {exe_dir});
     run_log::note("Command line refused: " + refusal.reason);
     run_log::note(usage_line());
-    system.tell_terminal(std::string(build_config::windows ? "TAVO-Setup.exe" : "tavo-setup") +
-                         ": command line refused: " + refusal.reason);
+    system.tell_terminal(std::string(program_name()) + ": command line refused: " + refusal.reason);
     system.tell_terminal(usage_line());
     return ended(2, build_config::windows ? "command line refused; no console, no box, no result file"
                                           : "command line refused; no box, no result file");
