@@ -11,7 +11,8 @@
 namespace tavo::setup {
 
 // Starts path with the arguments (arguments[0] is the program's own name) and our environment. Returns the
-// child's id, or nothing when it could not be started (glibc reports a failed exec here, not in the child).
+// child's id, or nothing when it could not be started, with the reason in errno (glibc reports a failed exec
+// here, not in the child).
 std::optional<pid_t> spawn_child(const std::string& path, const std::vector<std::string>& arguments,
                                  const posix_spawn_file_actions_t* actions);
 

@@ -33,6 +33,16 @@ class DriverBinding : public ::testing::Test {
     test::make_directories(fs::join(target, L"Logs"));
   }
 
+  // The binding's status; a raised error fails the test with its reason (the system's code of a failed start).
+  std::uint32_t binding() {
+    try {
+      return ensure_driver_binding(target);
+    } catch (const Error& failure) {
+      ADD_FAILURE() << message_with_reason(failure);
+      throw;
+    }
+  }
+
   void require_silent_elevation() {
     if (!test::elevation_without_prompt()) GTEST_SKIP() << "starting the installer elevated would ask for consent";
   }
@@ -43,7 +53,7 @@ class DriverBinding : public ::testing::Test {
 
 TEST_F(DriverBinding, ReadyBindingStartsNoInstaller) {
   install("0", "7");
-  EXPECT_EQ(ensure_driver_binding(target), 0u);
+  EXPECT_EQ(binding(), 0u);
   EXPECT_EQ(test::tool_calls(tool()).size(), 1u);
   EXPECT_TRUE(test::tool_calls(installer()).empty());
 }
@@ -67,7 +77,7 @@ TEST_F(DriverBinding, InstallerDecidesWhenTheBindingIsMissing) {
     target = case_dir / L"Ziel";
     install(c.check_exit, c.installer_exit);
     SCOPED_TRACE(std::string("check ") + c.check_exit + ", installer " + c.installer_exit.value_or("missing"));
-    EXPECT_EQ(ensure_driver_binding(target), c.final_status);
+    EXPECT_EQ(binding(), c.final_status);
     EXPECT_EQ(test::tool_calls(tool()).size(), 1u) << "the check runs once, not again after the installer";
     ASSERT_EQ(test::tool_calls(installer()).size(), c.installer_starts);
     if (c.installer_starts == 1) {
@@ -85,24 +95,24 @@ TEST_F(DriverBinding, MissingInstallerKeepsTheChecksCode) {
     GTEST_SKIP() << "the shell's error box for the missing installer would wait for somebody";
   }
   install("3", std::nullopt);
-  EXPECT_EQ(ensure_driver_binding(target), 3u);  // the launch fails: the check's code stays
+  EXPECT_EQ(binding(), 3u);  // the launch fails: the check's code stays
   EXPECT_EQ(test::tool_calls(tool()).size(), 1u);
 }
 
 TEST_F(DriverBinding, LogHoldsExactlyTheToolsOutputOfTheLatestRun) {
   install("0", std::nullopt);
   test::write_file(log(), std::string(10000, 'x') + "\nold run\n");
-  EXPECT_EQ(ensure_driver_binding(target), 0u);
+  EXPECT_EQ(binding(), 0u);
   EXPECT_EQ(test::read_file(log()), test::tool_output(tool()));
   test::wait_until_log_released(log());
-  EXPECT_EQ(ensure_driver_binding(target), 0u);
+  EXPECT_EQ(binding(), 0u);
   EXPECT_EQ(test::read_file(log()), test::tool_output(tool()));
 }
 
 TEST_F(DriverBinding, ToolStartsInItsOwnFolderWithOneArgumentAndNullInput) {
   target = dir / L"Mein Ziel mit Leerzeichen";
   install("0", std::nullopt);
-  EXPECT_EQ(ensure_driver_binding(target), 0u);
+  EXPECT_EQ(binding(), 0u);
   const std::vector<test::ToolCall> calls = test::tool_calls(tool());
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].arguments, std::vector<std::string>{"--check-tavo"});
@@ -120,6 +130,8 @@ TEST_F(DriverBinding, MissingToolIsReportedAfterAnEmptyLogWasCreated) {
   const auto error = tavo::test::raised<Error>([&] { ensure_driver_binding(target); });
   ASSERT_TRUE(error);
   EXPECT_STREQ(error->what(), "Cannot start device helper");
+  // The system's code for the log (natively ENOENT; Windows names the missing folder to start in first).
+  EXPECT_EQ(error->reason().rfind(build_config::windows ? "267 (" : "2 (", 0), 0u) << error->reason();
   ASSERT_TRUE(test::exists(log()));
   EXPECT_EQ(test::read_file(log()), "");
 }
