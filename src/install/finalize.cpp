@@ -29,7 +29,8 @@ void show_holders(const fs::Path& staging_dir, std::wstring& shown) noexcept {
     if (text == shown) return;
     shown = std::move(text);
     progress::show_detail(shown);
-    run_log::note("Files of the staging folder held by: " + run_log::quoted(shown.substr(std::wstring_view(kHeldBy).size())));
+    run_log::note("Files of the staging folder held by: " +
+                  run_log::quoted(shown.substr(std::wstring_view(kHeldBy).size())));
   } catch (...) {
     // Out of memory for a line of text: the wait goes on without it.
   }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "sys/handles_posix.hpp"
 #include "common/error.hpp"
 #include "common/run_log.hpp"
 #include "common/system_error.hpp"
@@ -9,40 +10,29 @@
 #include "fs/path_forms.hpp"
 #include "setup/child_process_posix.hpp"
 #include "setup/logged_process.hpp"
-#include "sys/handles_posix.hpp"
 
 namespace tavo::setup {
 namespace {
 
-// Owns the list of descriptor and folder changes that the child makes before it
-// runs the program.
+// Owns the list of descriptor and folder changes that the child makes before it runs the program.
 class SpawnActions {
-public:
+ public:
   SpawnActions() { ready_ = ::posix_spawn_file_actions_init(&actions_) == 0; }
-  SpawnActions(const SpawnActions &) = delete;
-  SpawnActions &operator=(const SpawnActions &) = delete;
+  SpawnActions(const SpawnActions&) = delete;
+  SpawnActions& operator=(const SpawnActions&) = delete;
   ~SpawnActions() {
-    if (ready_)
-      ::posix_spawn_file_actions_destroy(&actions_);
+    if (ready_) ::posix_spawn_file_actions_destroy(&actions_);
   }
 
-  void duplicate(int fd, int target) {
-    keep(ready_ && ::posix_spawn_file_actions_adddup2(&actions_, fd, target));
+  void duplicate(int fd, int target) { keep(ready_ && ::posix_spawn_file_actions_adddup2(&actions_, fd, target)); }
+  void close(int fd) { keep(ready_ && ::posix_spawn_file_actions_addclose(&actions_, fd)); }
+  void change_directory(const std::string& folder) {
+    keep(ready_ && ::posix_spawn_file_actions_addchdir_np(&actions_, folder.c_str()));
   }
-  void close(int fd) {
-    keep(ready_ && ::posix_spawn_file_actions_addclose(&actions_, fd));
-  }
-  void change_directory(const std::string &folder) {
-    keep(ready_ &&
-         ::posix_spawn_file_actions_addchdir_np(&actions_, folder.c_str()));
-  }
-  // Nothing when an action could not be recorded: the child would then start in
-  // the wrong state.
-  const posix_spawn_file_actions_t *get() const noexcept {
-    return ready_ ? &actions_ : nullptr;
-  }
+  // Nothing when an action could not be recorded: the child would then start in the wrong state.
+  const posix_spawn_file_actions_t* get() const noexcept { return ready_ ? &actions_ : nullptr; }
 
-private:
+ private:
   void keep(int failed) {
     if (failed != 0) {
       ::posix_spawn_file_actions_destroy(&actions_);
@@ -54,23 +44,18 @@ private:
   bool ready_ = false;
 };
 
-} // namespace
+}  // namespace
 
-std::uint32_t run_logged_process(const fs::Path &program,
-                                 const std::wstring &argument,
-                                 const fs::Path &log) {
-  // Descriptors are close-on-exec; only the duplicates made for the child's
-  // standard handles reach it.
+std::uint32_t run_logged_process(const fs::Path& program, const std::wstring& argument, const fs::Path& log) {
+  // Descriptors are close-on-exec; only the duplicates made for the child's standard handles reach it.
   posix::UniqueFd log_fd(sys::open(utf8_from_wide(log.text()).c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                                   0666));
-  if (!log_fd)
-    throw Error("Cannot create installation log");
+                                                         O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!log_fd) throw Error("Cannot create installation log");
   // Not checked: without it the tool starts with its standard input closed.
   posix::UniqueFd null_input(sys::open("/dev/null", O_RDONLY | O_CLOEXEC));
 
-  // The child changes its folder before the program is looked up, so a relative
-  // program is made absolute against ours first.
+  // The child changes its folder before the program is looked up, so a relative program is made absolute
+  // against ours first.
   const fs::Path absolute_program = fs::absolute(program);
   const std::string program_name = utf8_from_wide(absolute_program.text());
 
@@ -85,29 +70,23 @@ std::uint32_t run_logged_process(const fs::Path &program,
   actions.change_directory(utf8_from_wide(fs::parent(absolute_program).text()));
 
   std::optional<pid_t> child;
-  std::error_code launch_error; // kept for the log
+  std::error_code launch_error;  // kept for the log
   if (actions.get() != nullptr) {
-    child = spawn_child(program_name, {program_name, utf8_from_wide(argument)},
-                        actions.get());
-    if (!child)
-      launch_error = last_system_error();
+    child = spawn_child(program_name, {program_name, utf8_from_wide(argument)}, actions.get());
+    if (!child) launch_error = last_system_error();
   }
   std::uint32_t exit_code = 1;
   if (child) {
-    if (const std::optional<std::uint32_t> code = wait_for_child(*child))
-      exit_code = *code;
+    if (const std::optional<std::uint32_t> code = wait_for_child(*child)) exit_code = *code;
   }
   log_fd.reset();
   null_input.reset();
-  // Raised only now, so that no descriptor stays open; the log exists and is
-  // empty.
+  // Raised only now, so that no descriptor stays open; the log exists and is empty.
   if (!child) {
-    if (!launch_error)
-      throw Error("Cannot start device helper");
-    throw Error("Cannot start device helper",
-                run_log::error_text(launch_error));
+    if (!launch_error) throw Error("Cannot start device helper");
+    throw Error("Cannot start device helper", run_log::error_text(launch_error));
   }
   return exit_code;
 }
 
-} // namespace tavo::setup
+}  // namespace tavo::setup

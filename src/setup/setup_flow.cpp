@@ -204,7 +204,8 @@ int run_setup(SetupSystem& system, ProgressView& progress_view) {
 
     if (!prepare_only) {
       const std::wstring& text = final_status == 0 ? kBindingReadyText : kBindingMissingText;
-      run_log::note(final_status == 0 ? "Completion box: driver binding ready" : "Completion box: driver binding missing");
+      run_log::note(final_status == 0 ? "Completion box: driver binding ready"
+                                      : "Completion box: driver binding missing");
       system.show_message_box(text + L"\n\n" + target, kTitle, kCompletionType);
     }
 

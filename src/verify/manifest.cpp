@@ -40,8 +40,9 @@ constexpr ManifestKind kPayload = {"Payload manifest", "Payload manifest missing
                                    "Invalid payload filename", "Payload checksum mismatch",
                                    wide_from_narrow_file_name, is_valid_payload_name};
 
-constexpr ManifestKind kSoftware = {"Software manifest", "Bundled software manifest missing", "Invalid software manifest",
-                                    "Invalid software path", "Bundled software checksum mismatch",
+constexpr ManifestKind kSoftware = {"Software manifest", "Bundled software manifest missing",
+                                    "Invalid software manifest", "Invalid software path",
+                                    "Bundled software checksum mismatch",
                                     wide_from_utf8_file_name, is_valid_software_path};
 
 // Where the hashes of one verification go: the files' fingerprints under "<folder>/<name>".
@@ -185,10 +186,10 @@ std::uint32_t watch_entries(ManifestLines& lines, FileOpener& opener, const Mani
 
 // The lines of a manifest without a watcher, two files hashed at once: the calling thread reads a chunk of the
 // file in the worker's lane and hands it over, then reads and hashes a chunk of the file in its own lane (in two
-// rounds of three), and so on; a lane whose file ends takes the next line's file. Every call through the door is made here, in an order
-// set by the manifest and the files' sizes alone, and the worker's results are taken at fixed points of it
-// (one file behind, and at the end). The first failing line in manifest order raises; once a line is known to
-// fail, no further line is started and the files of later lines are dropped.
+// rounds of three), and so on; a lane whose file ends takes the next line's file. Every call through the door is
+// made here, in an order set by the manifest and the files' sizes alone, and the worker's results are taken at
+// fixed points of it (one file behind, and at the end). The first failing line in manifest order raises; once a
+// line is known to fail, no further line is started and the files of later lines are dropped.
 class PairedEntries {
  public:
   PairedEntries(ManifestLines& lines, FileOpener& opener, const ManifestKind& kind, const HashNotes& notes)

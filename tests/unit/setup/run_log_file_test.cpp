@@ -28,8 +28,8 @@ TEST(RunLogFile, LinesNotedBeforeThePlaceIsKnownAreWrittenThere) {
     EXPECT_TRUE(log.placed());
   }
   const std::string eol = build_config::windows ? "\r\n" : "\n";
-  EXPECT_TRUE(std::regex_match(test::read_file(file), std::regex(" +0\\.\\d{3} vorher" + eol + " +\\d+\\.\\d{3} nachher" + eol)))
-      << test::read_file(file);
+  const std::regex lines(" +0\\.\\d{3} vorher" + eol + " +\\d+\\.\\d{3} nachher" + eol);
+  EXPECT_TRUE(std::regex_match(test::read_file(file), lines)) << test::read_file(file);
 }
 
 TEST(RunLogFile, APlaceInsideThePackageOrTheTargetIsFoundBySpelling) {
@@ -57,7 +57,8 @@ TEST(RunLogFile, APlaceReachedThroughALinkIntoThePackageIsRefused) {
   if (made || !std::filesystem::is_symlink(test::std_path(dir / L"Verweis"))) {
     GTEST_SKIP() << "a link to a folder cannot be made here";
   }
-  EXPECT_TRUE(lies_in_any(fs::absolute_normal_form(dir / L"Verweis/lauf.log"), {fs::absolute_normal_form(dir / L"Paket")}));
+  EXPECT_TRUE(
+      lies_in_any(fs::absolute_normal_form(dir / L"Verweis/lauf.log"), {fs::absolute_normal_form(dir / L"Paket")}));
 }
 
 }  // namespace
