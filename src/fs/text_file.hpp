@@ -45,11 +45,6 @@ class OwnTextFile {
 // nothing that reached the disk is removed.
 [[nodiscard]] std::error_code write_own_text_file(const Path& path, std::string_view text);
 
-// The same where only success counts.
-[[nodiscard]] inline bool write_text_file(const Path& path, std::string_view text) {
-  return !write_own_text_file(path, text);
-}
-
 // The first line of a regular file without its line end, reading at most max_bytes; nothing when the file
 // cannot be opened or read, or is not a regular file (a FIFO there must not hang the run).
 [[nodiscard]] std::optional<std::string> read_first_line(const Path& path, std::size_t max_bytes);

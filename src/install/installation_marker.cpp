@@ -1,4 +1,5 @@
 #include "common/error.hpp"
+#include "common/run_log.hpp"
 #include "fs/text_file.hpp"
 #include "install/installation_names.hpp"
 #include "install/installation_marker.hpp"
@@ -20,8 +21,8 @@ bool is_current_installation(const fs::Path& target_dir, const fs::Path& payload
 
 void write_installation_marker(const fs::Path& staging_dir) {
   const std::string text = std::string(kVersionTag) + "\nOriginal software preserved.\n";
-  if (!fs::write_text_file(fs::join(staging_dir, kMarkerName), text)) {
-    throw Error("Cannot write installation marker");
+  if (const std::error_code error = fs::write_own_text_file(fs::join(staging_dir, kMarkerName), text)) {
+    throw Error("Cannot write installation marker", run_log::error_text(error));
   }
 }
 

@@ -18,12 +18,14 @@ using test::write_file;
 
 const std::string kEol = build_config::windows ? "\r\n" : "\n";
 
+bool written(const Path& path, std::string_view text) { return !write_own_text_file(path, text); }
+
 TEST(WriteTextFile, CreatesOrTruncatesAPlainFileInTextMode) {
   TempDir dir;
-  ASSERT_TRUE(write_text_file(dir / L"new.txt", "OK\nzwei\n"));
+  ASSERT_TRUE(written(dir / L"new.txt", "OK\nzwei\n"));
   EXPECT_EQ(read_file(dir / L"new.txt"), "OK" + kEol + "zwei" + kEol);
   write_file(dir / L"old.txt", std::string(1000, 'x'));
-  ASSERT_TRUE(write_text_file(dir / L"old.txt", "OK\n"));
+  ASSERT_TRUE(written(dir / L"old.txt", "OK\n"));
   EXPECT_EQ(read_file(dir / L"old.txt"), "OK" + kEol);
 }
 
@@ -34,8 +36,8 @@ TEST(WriteTextFile, LeavesEverythingButAPlainFileAlone) {
 
   // A second name of the user's file.
   std::filesystem::create_hard_link(test::std_path(dir / L"outside/secret.txt"), test::std_path(dir / L"hard.txt"));
-  EXPECT_FALSE(write_text_file(dir / L"hard.txt", "OK\n"));
-  EXPECT_FALSE(write_text_file(dir / L"folder", "OK\n"));
+  EXPECT_FALSE(written(dir / L"hard.txt", "OK\n"));
+  EXPECT_FALSE(written(dir / L"folder", "OK\n"));
   EXPECT_EQ(read_file(dir / L"outside/secret.txt"), "the user's own");
 }
 
@@ -44,15 +46,15 @@ TEST(WriteTextFile, LeavesLinksAlone) {
   write_file(dir / L"outside/secret.txt", "the user's own");
   const test::SymbolicLink folder_link(dir / L"outside", dir / L"folder-link", true);
   if (!folder_link.made()) GTEST_SKIP() << "links to folders cannot be made here";
-  EXPECT_FALSE(write_text_file(dir / L"folder-link", "OK\n"));
+  EXPECT_FALSE(written(dir / L"folder-link", "OK\n"));
 
   const test::SymbolicLink file_link(dir / L"outside/secret.txt", dir / L"link.txt", false);
   const test::SymbolicLink dangling(dir / L"outside/created.txt", dir / L"dangling.txt", false);
   if (!file_link.made() || !test::link_is_visible(dir / L"link.txt")) {
     GTEST_SKIP() << "a link to a file is not seen as a link here (Wine shows a Linux file link as a plain file)";
   }
-  EXPECT_FALSE(write_text_file(dir / L"link.txt", "OK\n"));
-  EXPECT_FALSE(write_text_file(dir / L"dangling.txt", "OK\n"));
+  EXPECT_FALSE(written(dir / L"link.txt", "OK\n"));
+  EXPECT_FALSE(written(dir / L"dangling.txt", "OK\n"));
   EXPECT_FALSE(test::exists(dir / L"outside/created.txt"));
   EXPECT_EQ(read_file(dir / L"outside/secret.txt"), "the user's own");
 }

@@ -22,6 +22,8 @@ TEST(InstallationMarker, UnwritableMarkerIsReported) {
   const auto e = tavo::test::raised<Error>([&] { write_installation_marker(dir / L"fehlt"); });
   ASSERT_TRUE(e);
   EXPECT_STREQ(e->what(), "Cannot write installation marker");
+  // The system's code, for the run's log: the folder is missing (ENOENT, ERROR_PATH_NOT_FOUND).
+  EXPECT_EQ(e->reason().rfind(build_config::windows ? "3 (" : "2 (", 0), 0u) << e->reason();
 }
 
 TEST(InstallationMarker, AFolderAtItsNameIsLeftAloneAndReported) {
